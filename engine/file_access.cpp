@@ -1,0 +1,103 @@
+// The real file layer. Tests of the fill loop link a simulated drive in its
+// place (and in place of free_space.cpp).
+#include "engine/file_access.h"
+
+#include <string.h>
+
+OpenMode ParseOpenMode(const char* mode) {
+    OpenMode result = {0, 0, false, false};
+    bool read = strchr(mode, 'r') != nullptr;
+    if (read) {
+        result.access = GENERIC_READ;
+        result.disposition = OPEN_EXISTING;
+    }
+    if (strchr(mode, 'w') != nullptr) {
+        result.access |= GENERIC_WRITE;
+        result.disposition |= OPEN_ALWAYS;
+        result.append = false;
+    }
+    if (strchr(mode, 'a') != nullptr) {
+        result.append = true;
+        result.access |= GENERIC_WRITE;
+        result.disposition |= OPEN_ALWAYS;
+    }
+    if (strchr(mode, '+') != nullptr) {
+        result.access |= GENERIC_READ | GENERIC_WRITE;
+        result.disposition |= read ? OPEN_EXISTING : OPEN_ALWAYS;
+    }
+    result.truncate = !result.append && !read;
+    return result;
+}
+
+HANDLE FileOpen(const char* name, const char* mode) {
+    OpenMode how = ParseOpenMode(mode);
+    HANDLE file = CreateFileA(name, how.access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, how.disposition,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    if (how.append) {
+        FileSeek(file, FILE_END, 0);
+    } else if (how.truncate) {
+        // OPEN_ALWAYS keeps an existing file's contents; "w" wants it empty.
+        SetEndOfFile(file);
+    }
+    return file;
+}
+
+int FileClose(HANDLE file) {
+    return CloseHandle(file) ? 0 : -1;
+}
+
+unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE file) {
+    if (size == 0) {
+        return 0;
+    }
+    DWORD written = 0;
+    if (!WriteFile(file, buffer, size * count, &written, nullptr)) {
+        return 0;
+    }
+    return written / size;
+}
+
+unsigned FileRead(void* buffer, unsigned size, unsigned count, HANDLE file) {
+    if (size == 0) {
+        return 0;
+    }
+    DWORD read = 0;
+    if (!ReadFile(file, buffer, size * count, &read, nullptr)) {
+        return 0;
+    }
+    return read / size;
+}
+
+long long FileSeekPos(HANDLE file, DWORD origin, long long distance) {
+    LONG high = static_cast<LONG>(distance >> 32);
+    SetLastError(NO_ERROR);
+    DWORD low = SetFilePointer(file, static_cast<LONG>(distance & 0xFFFFFFFF), &high, origin);
+    // All bits set in the low part is a valid position unless an error is set.
+    if (low == INVALID_SET_FILE_POINTER && GetLastError() != NO_ERROR) {
+        return -1;
+    }
+    return (static_cast<long long>(high) << 32) | low;
+}
+
+int FileSeek(HANDLE file, DWORD origin, long long distance) {
+    return FileSeekPos(file, origin, distance) == -1 ? -1 : 0;
+}
+
+long long FileTell(HANDLE file) {
+    return FileSeekPos(file, FILE_CURRENT, 0);
+}
+
+int FileFlush(HANDLE file) {
+    return FlushFileBuffers(file) ? 0 : -1;
+}
+
+bool FileExists(const char* path) {
+    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+}
+
+void FileDelete(const char* path) {
+    DeleteFileA(path);
+}

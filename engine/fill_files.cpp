@@ -1,0 +1,110 @@
+// Fill-file names run like an odometer over a three-letter counter, last
+// letter fastest: _16I.AAA, _16I.AAB, ... _16I.ZZZ, then AAA again. A name
+// already taken on the drive makes the next try advance the letter to the
+// left of the one just changed; a call gives up when the counter has run out
+// twice within it.
+#include "engine/fill_files.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+#include <windows.h>
+
+#include "engine/file_access.h"
+
+namespace {
+
+char gTempName[kMaxTempNameLength + 1];
+
+// "_", the process id, ".", "AA" and the character before "A", so that the
+// first advance gives "AAA". Returns the name's length.
+size_t InitialiseTempName() {
+    gTempName[0] = '_';
+    FormatProcessIdBase32(GetCurrentProcessId(), gTempName + 1);
+    size_t length = strlen(gTempName);
+    memcpy(gTempName + length, ".AA@", 5);
+    return length + 4;
+}
+
+} // namespace
+
+void FormatProcessIdBase32(unsigned long processId, char* out) {
+    static const char kDigits[] = "0123456789ABCDEFGHIJKLMNOPQRSTUV";
+    char reversed[8];
+    int count = 0;
+    unsigned long value = processId & 0xFFFFFFFFul;
+    do {
+        reversed[count++] = kDigits[value % 32];
+        value /= 32;
+    } while (value != 0);
+    for (int i = 0; i < count; ++i) {
+        out[i] = reversed[count - 1 - i];
+    }
+    out[count] = '\0';
+}
+
+void ResetTempNames() {
+    gTempName[0] = '\0';
+}
+
+const char* NextTempName(const char* directory) {
+    size_t length = gTempName[0] == '_' ? strlen(gTempName) : InitialiseTempName();
+    size_t position = length;
+    int wraps = 0;
+    char candidate[MAX_PATH];
+    size_t directoryLength = strlen(directory);
+    if (directoryLength + kMaxTempNameLength + 1 > sizeof candidate) {
+        return nullptr;
+    }
+    memcpy(candidate, directory, directoryLength);
+
+    for (;;) {
+        --position;
+        if (gTempName[position] == '.') {
+            // The counter has run out: start it again from the beginning.
+            length = InitialiseTempName();
+            position = length - 1;
+            ++wraps;
+        }
+        if (gTempName[position] == 'Z') {
+            gTempName[position] = 'A';
+            continue;
+        }
+        ++gTempName[position];
+        memcpy(candidate + directoryLength, gTempName, length + 1);
+        if (!FileExists(candidate) || wraps >= 2) {
+            break;
+        }
+    }
+    if (wraps == 2) {
+        gTempName[0] = '\0';
+        return nullptr;
+    }
+    return gTempName;
+}
+
+FillFileNode* NewFillFileNode(const char* path) {
+    FillFileNode* node = static_cast<FillFileNode*>(malloc(sizeof(FillFileNode)));
+    if (node == nullptr) {
+        return nullptr;
+    }
+    size_t size = strlen(path) + 1;
+    node->Name = static_cast<char*>(malloc(size));
+    if (node->Name == nullptr) {
+        free(node);
+        return nullptr;
+    }
+    memcpy(node->Name, path, size);
+    node->Next = nullptr;
+    return node;
+}
+
+void DeleteFillFiles(FillFileNode* first) {
+    while (first != nullptr) {
+        FillFileNode* next = first->Next;
+        FileDelete(first->Name);
+        free(first->Name);
+        free(first);
+        first = next;
+    }
+}

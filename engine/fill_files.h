@@ -1,0 +1,30 @@
+// Names for the fill files and the list that records and deletes them.
+#ifndef TESSARINE_ENGINE_FILL_FILES_H
+#define TESSARINE_ENGINE_FILL_FILES_H
+
+struct FillFileNode {
+    char* Name; // full path, owned by the node
+    FillFileNode* Next;
+};
+
+enum : unsigned { kMaxTempNameLength = 12 };
+
+// The process id in base 32 (digits 0-9, A-V), most significant first.
+void FormatProcessIdBase32(unsigned long processId, char* out);
+
+// The next free fill-file name ("_16I.AAA" for process id 1234), tested for
+// existence in directory (which ends in a backslash, "e:\"). The result is
+// a static buffer valid until the next call; null when no free name is left.
+const char* NextTempName(const char* directory);
+
+// Forgets the last name, so the next call starts at "AAA" again.
+void ResetTempNames();
+
+// A node holding its own copy of path; null when memory runs out.
+FillFileNode* NewFillFileNode(const char* path);
+
+// Deletes the file of every node from first on, in list order, and releases
+// the nodes. A file that cannot be deleted does not stop the others.
+void DeleteFillFiles(FillFileNode* first);
+
+#endif

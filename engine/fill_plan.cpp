@@ -1,0 +1,32 @@
+#include "engine/fill_plan.h"
+
+unsigned SectorsToAsk(long long remainingSectors, unsigned sectorsInFile) {
+    if (remainingSectors < kChunkSectors) {
+        // The last, short request is not held to the file cap.
+        return remainingSectors > 0 ? static_cast<unsigned>(remainingSectors) : 0;
+    }
+    if (sectorsInFile < kChunkCutPoint) {
+        return kChunkSectors;
+    }
+    return kFileCapSectors - sectorsInFile;
+}
+
+unsigned RecoverySectors(long long freeSectors) {
+    if (freeSectors <= 0) {
+        return 0;
+    }
+    return freeSectors < kChunkSectors ? static_cast<unsigned>(freeSectors) : kChunkSectors;
+}
+
+unsigned ProgressPercent(unsigned long long totalSectors, long long remainingSectors) {
+    if (totalSectors == 0) {
+        return 100;
+    }
+    long long total = static_cast<long long>(totalSectors);
+    long long percent = (total - remainingSectors) * 100 / total;
+    // A drive that frees space during the run can push the count past the start.
+    if (percent < 0) {
+        return 0;
+    }
+    return percent > 100 ? 100 : static_cast<unsigned>(percent);
+}

@@ -1,0 +1,12 @@
+#include "engine/free_space.h"
+
+#include <windows.h>
+
+bool QueryFreeBytes(const char* rootPath, unsigned long long* freeBytes) {
+    ULARGE_INTEGER available;
+    if (!GetDiskFreeSpaceExA(rootPath, &available, nullptr, nullptr)) {
+        return false;
+    }
+    *freeBytes = available.QuadPart;
+    return true;
+}

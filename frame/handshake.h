@@ -1,0 +1,46 @@
+// The semaphore hand-shake between start-up, the main dialog and the worker.
+//
+// Three semaphores, each count 0 and maximum 1: "DialogSemaphore" (the
+// worker is ready), "DialogInit" (the dialog window exists) and "ThreadSem"
+// (the user gave the start order). Each name is followed by the process id,
+// so that two instances of the tool never wake each other's worker.
+#ifndef TESSARINE_FRAME_HANDSHAKE_H
+#define TESSARINE_FRAME_HANDSHAKE_H
+
+#include <windows.h>
+
+#include <cstddef>
+
+enum : DWORD {
+    kWorkerStartPauseMs = 1200,
+    kHandshakeWaitMs = 10000,
+    kWorkerStackSize = 0x6000,
+};
+
+// base, '-' and the process id in decimal, e.g. "ThreadSem-1234".
+void HandshakeSemaphoreName(const char* base, unsigned long processId, char* out, size_t size);
+
+// Creates the named semaphore of this process; null on failure.
+HANDLE CreateHandshakeSemaphore(const char* base);
+
+void SignalHandshake(HANDLE semaphore);
+
+// Worker side, until the start order: pause, create "ThreadSem" and
+// "DialogInit", release "DialogSemaphore", wait for the dialog, wait for Ok.
+// True only when "ThreadSem" itself was signalled; a missing semaphore or a
+// failed wait never counts as a start order.
+bool WorkerWaitForStartOrder();
+
+// Worker side, at its end: "ThreadSem", "DialogSemaphore", "DialogInit".
+void WorkerCloseSemaphores();
+
+// Starts the worker with its small stack; null when it cannot be started.
+HANDLE StartWorkerThread();
+
+// Start-up side, after the dialog has ended: once a run was started, waits
+// for the worker to finish (its fill files deleted). Sent messages are still
+// handled meanwhile, so a worker caught in a send to the closing window is
+// never deadlocked.
+void WaitForWorkerEnd();
+
+#endif

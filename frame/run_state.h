@@ -1,0 +1,38 @@
+// The one record that the dialog thread and the worker thread share.
+//
+// Every field is either handed from one thread to the other by a semaphore
+// (see handshake.h) or is a single value read and written whole; those are
+// atomics with relaxed ordering, since nothing else is published with them.
+#ifndef TESSARINE_FRAME_RUN_STATE_H
+#define TESSARINE_FRAME_RUN_STATE_H
+
+#include <windows.h>
+
+#include <atomic>
+
+enum : unsigned { kMessageBufferSize = 0x7FFD };
+
+struct RunState {
+    HINSTANCE instance;
+    std::atomic<HWND> dialogWindow;
+    char* messageBuffer;
+    char selectedDrive[3];
+    int commandLineDrive;
+    int helpSwitch;
+    std::atomic<int> stopRequest;
+    std::atomic<unsigned short> gaugePercent;
+    std::atomic<char> gaugeLetter;
+    HFONT logFont;
+    HANDLE dialogSemaphore;
+    HANDLE dialogInitSemaphore;
+    HANDLE threadSemaphore;
+    // Null when the worker thread could not be started: Ok then starts nothing.
+    HANDLE workerThread;
+    // Set by the dialog when it gives the start order; the end of the process
+    // then waits for the worker, so that its fill files are deleted.
+    std::atomic<int> runStarted;
+};
+
+extern RunState gRunState;
+
+#endif

@@ -1,0 +1,248 @@
+// The tests' driver: a small Windows program that finds Tessarine's window
+// in the same Wine session and operates and reads it as a user would see
+// it. Each argument is one command; commands run in order:
+//   windows                 print the handles of all main windows
+//   wait-windows N MS       wait until N main windows exist, print them
+//   log HWND                print the log lines
+//   wait-log HWND TEXT MS   wait until a log line equals TEXT
+//   state HWND              print the enabled and visible states
+//   drives HWND             print the drive list's entries
+//   select HWND ENTRY       select ENTRY ("E:") in the drive list
+//   click HWND ID           post a click of control ID (2: Escape)
+//   answer CAPTION ID MS    wait for a box, print its texts, press ID
+//   client HWND             print the client area: left top width height
+//   ping HWND               print a WM_NULL round trip in microseconds
+//   gone HWND MS            wait until the window no longer exists
+// Exit code 0, or 2 with a message when a command fails.
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+const wchar_t kMainCaption[] = L"Tessarine Version 0.10";
+
+std::string Utf8(const wchar_t* text) {
+    char out[1024];
+    int n = WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr);
+    return n > 0 ? std::string(out) : std::string();
+}
+
+std::string WindowText(HWND window) {
+    wchar_t text[1024] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
+                        nullptr);
+    return Utf8(text);
+}
+
+BOOL CALLBACK CollectMain(HWND window, LPARAM list) {
+    wchar_t caption[256] = {};
+    GetWindowTextW(window, caption, 256);
+    if (wcsncmp(caption, kMainCaption, wcslen(kMainCaption)) == 0 && GetDlgItem(window, 101) != nullptr) {
+        reinterpret_cast<std::vector<HWND>*>(list)->push_back(window);
+    }
+    return TRUE;
+}
+
+std::vector<HWND> MainWindows() {
+    std::vector<HWND> windows;
+    EnumWindows(CollectMain, reinterpret_cast<LPARAM>(&windows));
+    return windows;
+}
+
+HWND Handle(const char* text) {
+    return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(strtoull(text, nullptr, 0)));
+}
+
+std::vector<std::string> Log(HWND window) {
+    std::vector<std::string> lines;
+    HWND list = GetDlgItem(window, 101);
+    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t line[1024] = {};
+        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1000) {
+            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        }
+        lines.push_back(Utf8(line));
+    }
+    return lines;
+}
+
+std::vector<std::string> Drives(HWND window) {
+    std::vector<std::string> entries;
+    HWND list = GetDlgItem(window, 113);
+    LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t entry[16] = {};
+        if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 15) {
+            SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
+        }
+        entries.push_back(Utf8(entry));
+    }
+    return entries;
+}
+
+int Fail(const char* what) {
+    fprintf(stderr, "tdriver: %s\n", what);
+    return 2;
+}
+
+struct BoxSearch {
+    std::wstring caption;
+    HWND found;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM parameter) {
+    BoxSearch* search = reinterpret_cast<BoxSearch*>(parameter);
+    wchar_t caption[256] = {};
+    GetWindowTextW(window, caption, 256);
+    if (search->caption == caption && IsWindowVisible(window)) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
+    wchar_t cls[64] = {};
+    GetClassNameW(child, cls, 64);
+    std::string text = WindowText(child);
+    if (!text.empty()) {
+        printf("%d %s %s\n", GetDlgCtrlID(child), Utf8(cls).c_str(), text.c_str());
+    }
+    return TRUE;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        std::string command = argv[i];
+        auto need = [&](int n) { return i + n < argc; };
+        if (command == "windows") {
+            for (HWND w : MainWindows()) {
+                printf("%p\n", static_cast<void*>(w));
+            }
+        } else if (command == "wait-windows" && need(2)) {
+            size_t count = strtoul(argv[i + 1], nullptr, 10);
+            DWORD limit = strtoul(argv[i + 2], nullptr, 10), start = GetTickCount();
+            std::vector<HWND> windows;
+            while ((windows = MainWindows()).size() < count && GetTickCount() - start < limit) {
+                Sleep(50);
+            }
+            if (windows.size() < count) {
+                return Fail("main window did not appear");
+            }
+            for (HWND w : windows) {
+                printf("%p\n", static_cast<void*>(w));
+            }
+            i += 2;
+        } else if (command == "log" && need(1)) {
+            for (const std::string& line : Log(Handle(argv[++i]))) {
+                printf("%s\n", line.c_str());
+            }
+        } else if (command == "wait-log" && need(3)) {
+            HWND w = Handle(argv[i + 1]);
+            std::string text = argv[i + 2];
+            DWORD limit = strtoul(argv[i + 3], nullptr, 10), start = GetTickCount();
+            bool seen = false;
+            while (!seen && GetTickCount() - start < limit) {
+                for (const std::string& line : Log(w)) {
+                    seen = seen || line == text;
+                }
+                if (!seen) {
+                    Sleep(50);
+                }
+            }
+            if (!seen) {
+                fprintf(stderr, "tdriver: no log line '%s'\n", text.c_str());
+                return 2;
+            }
+            i += 3;
+        } else if (command == "state" && need(1)) {
+            HWND w = Handle(argv[++i]);
+            auto on = [&](int id) { return IsWindowEnabled(GetDlgItem(w, id)) ? 1 : 0; };
+            printf("ok=%d stop=%d quit=%d help=%d list=%d\n", on(1), on(217), on(105), on(106),
+                   IsWindowVisible(GetDlgItem(w, 113)) ? 1 : 0);
+        } else if (command == "drives" && need(1)) {
+            for (const std::string& entry : Drives(Handle(argv[++i]))) {
+                printf("%s\n", entry.c_str());
+            }
+        } else if (command == "select" && need(2)) {
+            HWND w = Handle(argv[i + 1]);
+            std::vector<std::string> entries = Drives(w);
+            size_t index = 0;
+            while (index < entries.size() && entries[index] != argv[i + 2]) {
+                ++index;
+            }
+            if (index == entries.size()) {
+                return Fail("no such drive in the list");
+            }
+            SendMessageW(GetDlgItem(w, 113), CB_SETCURSEL, index, 0);
+            i += 2;
+        } else if (command == "click" && need(2)) {
+            HWND w = Handle(argv[i + 1]);
+            int id = atoi(argv[i + 2]);
+            PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(w, id)));
+            i += 2;
+        } else if (command == "answer" && need(3)) {
+            wchar_t caption[256];
+            MultiByteToWideChar(CP_UTF8, 0, argv[i + 1], -1, caption, 256);
+            BoxSearch search = {caption, nullptr};
+            DWORD limit = strtoul(argv[i + 3], nullptr, 10), start = GetTickCount();
+            while (search.found == nullptr && GetTickCount() - start < limit) {
+                EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+                if (search.found == nullptr) {
+                    Sleep(50);
+                }
+            }
+            if (search.found == nullptr) {
+                return Fail("the box did not appear");
+            }
+            EnumChildWindows(search.found, PrintChildText, 0);
+            int id = atoi(argv[i + 2]);
+            PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(search.found, id)));
+            i += 3;
+        } else if (command == "client" && need(1)) {
+            HWND w = Handle(argv[++i]);
+            RECT r;
+            GetClientRect(w, &r);
+            POINT origin = {0, 0};
+            ClientToScreen(w, &origin);
+            printf("%ld %ld %ld %ld\n", origin.x, origin.y, r.right, r.bottom);
+        } else if (command == "ping" && need(1)) {
+            HWND w = Handle(argv[++i]);
+            LARGE_INTEGER frequency, before, after;
+            QueryPerformanceFrequency(&frequency);
+            QueryPerformanceCounter(&before);
+            DWORD_PTR result = 0;
+            if (!SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) {
+                return Fail("no answer to WM_NULL");
+            }
+            QueryPerformanceCounter(&after);
+            printf("%lld\n", (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart);
+        } else if (command == "gone" && need(2)) {
+            HWND w = Handle(argv[i + 1]);
+            DWORD limit = strtoul(argv[i + 2], nullptr, 10), start = GetTickCount();
+            while (IsWindow(w) && GetTickCount() - start < limit) {
+                Sleep(50);
+            }
+            if (IsWindow(w)) {
+                return Fail("the window is still there");
+            }
+            i += 2;
+        } else {
+            fprintf(stderr, "tdriver: bad command '%s'\n", command.c_str());
+            return 64;
+        }
+        fflush(stdout);
+    }
+    return 0;
+}

@@ -1,0 +1,112 @@
+// A drive of N free sectors behind the file layer's interface. Handles are
+// indices into the open order, offset so that none is null.
+#include "fake_drive.h"
+
+#include "engine/file_access.h"
+#include "engine/free_space.h"
+#include "frame/run_state.h"
+
+FakeDrive gFakeDrive;
+
+void ResetFakeDrive() {
+    gFakeDrive = FakeDrive();
+}
+
+namespace {
+
+FakeFile* FileOf(HANDLE handle) {
+    size_t index = reinterpret_cast<size_t>(handle) - 0x100;
+    if (index >= gFakeDrive.openOrder.size()) {
+        return nullptr;
+    }
+    return &gFakeDrive.files[gFakeDrive.openOrder[index]];
+}
+
+} // namespace
+
+bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
+    if (!gFakeDrive.present) {
+        return false;
+    }
+    *freeBytes = (gFakeDrive.freeSectors + gFakeDrive.unwritableSectors) * 512;
+    return true;
+}
+
+HANDLE FileOpen(const char* name, const char*) {
+    int attempt = gFakeDrive.opens++;
+    if (attempt == gFakeDrive.failOpenAt) {
+        return nullptr;
+    }
+    FakeFile& file = gFakeDrive.files[name];
+    gFakeDrive.freeSectors += file.sectors; // "w" empties an existing file
+    file.sectors = 0;
+    file.open = true;
+    gFakeDrive.openOrder.push_back(name);
+    return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
+}
+
+int FileClose(HANDLE handle) {
+    FakeFile* file = FileOf(handle);
+    if (file == nullptr || !file->open) {
+        return -1;
+    }
+    if (!file->flushed) {
+        ++gFakeDrive.unflushedCloses;
+    }
+    file->open = false;
+    return 0;
+}
+
+int FileFlush(HANDLE handle) {
+    FakeFile* file = FileOf(handle);
+    if (file == nullptr || !file->open) {
+        return -1;
+    }
+    file->flushed = true;
+    return 0;
+}
+
+unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
+    gFakeDrive.requests.push_back(count);
+    int write = ++gFakeDrive.writes;
+    if (write == gFakeDrive.stopAfterWrites) {
+        gRunState.stopRequest.store(1);
+    }
+    if (write == gFakeDrive.failWriteAt) {
+        return 0;
+    }
+    if (write == gFakeDrive.shrinkAfterWrites + 1) {
+        gFakeDrive.freeSectors -= gFakeDrive.shrinkBy;
+    }
+    FakeFile* file = FileOf(handle);
+    if (file == nullptr || !file->open || size != 512 || count > 256) {
+        return 0;
+    }
+    unsigned long long room = gFakeDrive.freeSectors;
+    if (gFakeDrive.fileGrowthLimit != 0) {
+        unsigned long long left =
+            file->sectors < gFakeDrive.fileGrowthLimit ? gFakeDrive.fileGrowthLimit - file->sectors : 0;
+        room = room < left ? room : left;
+    }
+    unsigned written = count < room ? count : static_cast<unsigned>(room);
+    if (written == 0) {
+        return 0; // a full drive fails the write
+    }
+    file->sectors += written;
+    file->flushed = false;
+    gFakeDrive.freeSectors -= written;
+    return written;
+}
+
+bool FileExists(const char* path) {
+    return gFakeDrive.files.count(path) != 0;
+}
+
+void FileDelete(const char* path) {
+    gFakeDrive.deleted.push_back(path);
+    auto it = gFakeDrive.files.find(path);
+    if (it != gFakeDrive.files.end()) {
+        gFakeDrive.freeSectors += it->second.sectors;
+        gFakeDrive.files.erase(it);
+    }
+}

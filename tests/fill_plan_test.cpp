@@ -1,0 +1,71 @@
+// The arithmetic of the fill loop: request sizes near the file cap and at
+// the end of the free space, the recovery request, the progress share.
+#include <gtest/gtest.h>
+
+#include "engine/fill_plan.h"
+
+namespace {
+
+TEST(FillPlan, RequestSizes) {
+    struct Row {
+        const char* name;
+        long long remaining;
+        unsigned inFile;
+        unsigned asked;
+    } rows[] = {
+        {"a full chunk", 100000, 0, 256},
+        {"exactly one chunk left", 256, 0, 256},
+        {"short last request", 31, 0, 31},
+        {"short last request ignores the cap", 200, kFileCapSectors - 10, 200},
+        {"just below the cut point", 100000, kChunkCutPoint - 1, 256},
+        {"at the cut point", 100000, kChunkCutPoint, 256},
+        {"past the cut point", 100000, kChunkCutPoint + 1, 255},
+        {"one short of the cap", 100000, kFileCapSectors - 1, 1},
+        {"nothing left", 0, 0, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(SectorsToAsk(row.remaining, row.inFile), row.asked);
+    }
+}
+
+TEST(FillPlan, RecoveryNeverAsksMoreThanTheBufferHolds) {
+    struct Row {
+        long long free;
+        unsigned asked;
+    } rows[] = {{0, 0}, {-5, 0}, {1, 1}, {255, 255}, {256, 256}, {257, 256}, {1LL << 40, 256}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.free);
+        EXPECT_EQ(RecoverySectors(row.free), row.asked);
+    }
+}
+
+TEST(FillPlan, ProgressShare) {
+    struct Row {
+        const char* name;
+        unsigned long long total;
+        long long remaining;
+        unsigned percent;
+    } rows[] = {
+        {"start", 2847, 2847, 0},
+        {"rounded toward zero", 2847, 2847 - 256, 8},
+        {"almost done", 1000, 1, 99},
+        {"done", 2847, 0, 100},
+        {"nothing free at all", 0, 0, 100},
+        {"the drive freed space meanwhile", 1000, 1500, 0},
+        {"8 GiB, half way", 16777216, 8388608, 50},
+        {"huge drive", 1ULL << 40, (1LL << 40) / 4, 75},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(ProgressPercent(row.total, row.remaining), row.percent);
+    }
+}
+
+TEST(FillPlan, ConstantsAgree) {
+    EXPECT_EQ(kWriteBufferSize, 131072u);
+    EXPECT_EQ(kFileCapSectors * 512ull, 2147483136ull);
+    EXPECT_EQ(kChunkCutPoint, 4194047u);
+}
+
+} // namespace

@@ -1,0 +1,65 @@
+// The gauge's rectangles and colours, and what it remembers for repainting.
+#include <gtest/gtest.h>
+
+#include "frame/run_state.h"
+#include "ui/gauge.h"
+
+namespace {
+
+TEST(GaugeGeometry, BandAtFiveSixthsFilledFromTheLeft) {
+    struct Row {
+        const char* name;
+        int width, height;
+        unsigned value, maximum;
+        RECT frame, fill;
+    } rows[] = {
+        {"half", 400, 300, 50, 100, {0, 250, 400, 274}, {2, 252, 202, 273}},
+        {"99 is full already", 400, 300, 99, 100, {0, 250, 400, 274}, {2, 252, 399, 273}},
+        {"100 is held to the band", 400, 300, 100, 100, {0, 250, 400, 274}, {2, 252, 399, 273}},
+        {"zero shows the frame only", 400, 300, 0, 100, {0, 250, 400, 274}, {2, 252, 1, 273}},
+        {"height rounds toward zero", 100, 7, 1, 2, {0, 5, 100, 29}, {2, 7, 99, 28}},
+        {"main window client", 638, 408, 25, 100, {0, 340, 638, 364}, {2, 342, 161, 363}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        GaugeGeometry g = ComputeGauge(row.width, row.height, row.value, row.maximum);
+        EXPECT_EQ(g.frame.left, row.frame.left);
+        EXPECT_EQ(g.frame.top, row.frame.top);
+        EXPECT_EQ(g.frame.right, row.frame.right);
+        EXPECT_EQ(g.frame.bottom, row.frame.bottom);
+        EXPECT_EQ(g.fill.left, row.fill.left);
+        EXPECT_EQ(g.fill.top, row.fill.top);
+        EXPECT_EQ(g.fill.right, row.fill.right);
+        EXPECT_EQ(g.fill.bottom, row.fill.bottom);
+    }
+}
+
+TEST(GaugeColour, LettersAndTheirColours) {
+    struct Row {
+        char letter;
+        COLORREF colour;
+    } rows[] = {
+        {'W', 0x0000FF00}, {'F', 0x00FF8080}, {'E', 0x000000FF}, {'Q', 0x0000FF00}, {'w', 0x0000FF00}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.letter);
+        EXPECT_EQ(GaugeColour(row.letter), row.colour);
+    }
+}
+
+TEST(GaugeState, RemembersPercentAndLetter) {
+    HWND saved = gRunState.dialogWindow.exchange(nullptr); // no window: only the state changes
+    gRunState.gaugeLetter = 'W';
+    DrawGauge(50, 100, 'E');
+    EXPECT_EQ(gRunState.gaugePercent.load(), 50);
+    EXPECT_EQ(gRunState.gaugeLetter.load(), 'E');
+    DrawGauge(3, 4, 0);
+    EXPECT_EQ(gRunState.gaugePercent.load(), 75);
+    EXPECT_EQ(gRunState.gaugeLetter.load(), 'E') << "letter 0 keeps the remembered one";
+    DrawGauge(100, 100, 'W');
+    EXPECT_EQ(gRunState.gaugePercent.load(), 100);
+    EXPECT_EQ(gRunState.gaugeLetter.load(), 'W');
+    gRunState.gaugePercent = 0;
+    gRunState.dialogWindow = saved;
+}
+
+} // namespace

@@ -1,0 +1,371 @@
+// The real main dialog from its template, created modeless and sent what a
+// user's actions send; the worker is a stand-in that only waits, so no run
+// touches a drive here.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <windows.h>
+
+#include "dialog_helpers.h"
+#include "frame/handshake.h"
+#include "frame/run_state.h"
+#include "test_support.h"
+#include "ui/control_ids.h"
+#include "ui/gauge.h"
+#include "ui/main_dialog.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+const char kConfirmCaption[] = "Tessarine by the Tessarine authors";
+const Lines kInstructions = {"Either select the diskette drive", "Put a diskette in the drive and press OK",
+                             "Or select a removable USB flash drive", "and press OK"};
+
+HANDLE gWaitForever;
+
+DWORD WINAPI StandInWorker(void*) {
+    WaitForSingleObject(gWaitForever, INFINITE);
+    return 0;
+}
+
+class MainDialogTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        static char buffer[kMessageBufferSize];
+        gRunState.instance = GetModuleHandleA(nullptr);
+        gRunState.messageBuffer = buffer;
+        gRunState.selectedDrive[0] = 'a';
+        gRunState.selectedDrive[1] = ':';
+        gRunState.selectedDrive[2] = '\0';
+        gRunState.stopRequest = 0;
+        gRunState.runStarted = 0;
+        gRunState.gaugePercent = 0;
+        gRunState.gaugeLetter = 'W';
+        gRunState.logFont =
+            CreateFontA(14, 9, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Fixedsys");
+        gRunState.threadSemaphore = CreateSemaphoreA(nullptr, 0, 1, nullptr);
+        gRunState.dialogInitSemaphore = CreateSemaphoreA(nullptr, 0, 1, nullptr);
+        gWaitForever = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        gRunState.workerThread = CreateThread(nullptr, 0, StandInWorker, nullptr, 0, nullptr);
+    }
+    void TearDown() override {
+        if (window != nullptr) {
+            DestroyWindow(window);
+        }
+        gRunState.dialogWindow = nullptr;
+        SetEvent(gWaitForever);
+        WaitForSingleObject(gRunState.workerThread, 2000);
+        CloseHandle(gRunState.workerThread);
+        CloseHandle(gWaitForever);
+        CloseHandle(gRunState.threadSemaphore);
+        CloseHandle(gRunState.dialogInitSemaphore);
+        if (gRunState.logFont != nullptr) {
+            DeleteObject(gRunState.logFont);
+        }
+        gRunState.commandLineDrive = 0;
+        gRunState.helpSwitch = 0;
+    }
+    void Open() {
+        window = CreateDialogParamA(gRunState.instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr,
+                                    MainDialogProc, 0);
+        ASSERT_NE(window, nullptr);
+        PumpMessages(100);
+    }
+    void Command(int id) {
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    }
+    bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
+    bool Started() { return WaitForSingleObject(gRunState.threadSemaphore, 0) == WAIT_OBJECT_0; }
+    Lines DriveList() {
+        Lines entries;
+        LRESULT count = SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_GETCOUNT, 0, 0);
+        for (LRESULT i = 0; i < count; ++i) {
+            char entry[8] = {};
+            SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
+            entries.push_back(entry);
+        }
+        return entries;
+    }
+    void Select(const char* entry) {
+        LRESULT index = SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_FINDSTRINGEXACT,
+                                            static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(entry));
+        ASSERT_NE(index, CB_ERR) << entry;
+        SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_SETCURSEL, index, 0);
+    }
+    // Ok on a drive that asks; the box is answered from another thread.
+    BoxAnswer OkAnswering(int button) {
+        BoxAnswer answer;
+        answer.caption = kConfirmCaption;
+        answer.answer = button;
+        answer.readIds = {IDC_QUESTION, IDC_BYLINE, IDC_YES_BUTTON, IDC_NO_BUTTON};
+        HANDLE helper = AnswerBoxLater(&answer);
+        Command(IDOK);
+        WaitForSingleObject(helper, 10000);
+        CloseHandle(helper);
+        return answer;
+    }
+    HWND window = nullptr;
+};
+
+TEST_F(MainDialogTest, StartsReady) {
+    Open();
+    EXPECT_EQ(gRunState.dialogWindow.load(), window);
+    EXPECT_EQ(ControlText(window, IDC_PROMPT),
+              "Put a diskette in drive or select a flash drive and press Ok");
+    EXPECT_EQ(ControlText(window, IDC_DRIVE_LABEL), "Drive");
+    EXPECT_EQ(ControlText(window, IDOK), "&Ok");
+    EXPECT_EQ(ControlText(window, IDC_STOP_BUTTON), "&Stop");
+    EXPECT_EQ(ControlText(window, IDC_QUIT_BUTTON), "&Quit");
+    EXPECT_EQ(ControlText(window, IDC_HELP_BUTTON), "&Help");
+    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_FALSE(Enabled(IDC_STOP_BUTTON));
+    EXPECT_TRUE(Enabled(IDC_QUIT_BUTTON));
+    EXPECT_TRUE(Enabled(IDC_HELP_BUTTON));
+    EXPECT_TRUE(LogLines(window).empty());
+    EXPECT_EQ(WaitForSingleObject(gRunState.dialogInitSemaphore, 0), WAIT_OBJECT_0) << "DialogInit released";
+    EXPECT_FALSE(Started());
+    EXPECT_EQ(GetMenuState(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1))
+        << "the Close command is removed";
+    EXPECT_NE(SendMessageA(window, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_EQ(reinterpret_cast<HFONT>(SendDlgItemMessageA(window, IDC_LOG, WM_GETFONT, 0, 0)),
+              gRunState.logFont);
+    // Fixed size: no sizing border, no minimise or maximise box.
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+}
+
+TEST_F(MainDialogTest, IsCentredWithTheLogExtentSet) {
+    Open();
+    RECT rect;
+    GetWindowRect(window, &rect);
+    POINT corner = {(GetSystemMetrics(SM_CXSCREEN) - (rect.right - rect.left)) / 2,
+                    (GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2};
+    EXPECT_EQ(rect.left, corner.x);
+    EXPECT_EQ(rect.top, corner.y);
+    LRESULT extent = SendDlgItemMessageA(window, IDC_LOG, LB_GETHORIZONTALEXTENT, 0, 0);
+    EXPECT_GT(extent, rect.right) << "twice the right edge before the move";
+    EXPECT_LE(extent, 2 * GetSystemMetrics(SM_CXSCREEN));
+}
+
+TEST_F(MainDialogTest, ListsTheRemovableDrivesOnly) {
+    Open();
+    Lines expected;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        char root[4] = {letter, ':', '\\', '\0'};
+        if (GetDriveTypeA(root) == DRIVE_REMOVABLE) {
+            expected.push_back(std::string(1, letter) + ":");
+        }
+    }
+    EXPECT_EQ(DriveList(), expected);
+    TESS_REQUIRE(GetDriveTypeA("A:\\") == DRIVE_REMOVABLE && GetDriveTypeA("E:\\") == DRIVE_REMOVABLE &&
+                     GetDriveTypeA("F:\\") == DRIVE_FIXED,
+                 "the test prefix maps a: and e: as removable and f: as fixed");
+    Lines list = DriveList();
+    EXPECT_EQ(list.front(), "A:");
+    EXPECT_NE(std::find(list.begin(), list.end(), "E:"), list.end());
+    EXPECT_EQ(std::find(list.begin(), list.end(), "F:"), list.end());
+    EXPECT_EQ(std::find(list.begin(), list.end(), "C:"), list.end());
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(gRunState.selectedDrive[0], 'A');
+}
+
+TEST_F(MainDialogTest, OkOnDriveAStartsWithoutAQuestion) {
+    Open();
+    TESS_REQUIRE(GetDriveTypeA("A:\\") == DRIVE_REMOVABLE, "the test prefix maps a: as removable");
+    Select("A:");
+    Command(IDOK);
+    EXPECT_EQ(FindWindowA(nullptr, kConfirmCaption), nullptr);
+    EXPECT_TRUE(Started());
+    EXPECT_STREQ(gRunState.selectedDrive, "A:");
+    EXPECT_EQ(LogLines(window), Lines{"Working... This may take some time"});
+    EXPECT_FALSE(Enabled(IDOK));
+    EXPECT_TRUE(Enabled(IDC_STOP_BUTTON));
+    EXPECT_FALSE(Enabled(IDC_QUIT_BUTTON));
+    EXPECT_TRUE(Enabled(IDC_HELP_BUTTON));
+    // There is one run per start: a second Ok gives no second start order.
+    Command(IDOK);
+    EXPECT_FALSE(Started());
+}
+
+TEST_F(MainDialogTest, OtherDrivesAskFirst) {
+    Open();
+    TESS_REQUIRE(GetDriveTypeA("E:\\") == DRIVE_REMOVABLE, "the test prefix maps e: as removable");
+    Select("E:");
+    BoxAnswer no = OkAnswering(IDC_NO_BUTTON);
+    ASSERT_TRUE(no.found) << "the confirmation box appears";
+    EXPECT_EQ(no.texts, (Lines{"Are you sure you want to clean sectors on [E] ?",
+                               "Tessarine Version 0.10 by the Tessarine authors", "Yes", "No"}));
+    EXPECT_EQ(no.defaultId, IDC_NO_BUTTON) << "No is the default button";
+    EXPECT_FALSE(Started());
+    EXPECT_TRUE(LogLines(window).empty());
+    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_FALSE(Enabled(IDC_STOP_BUTTON));
+    EXPECT_TRUE(Enabled(IDC_QUIT_BUTTON));
+
+    BoxAnswer escape = OkAnswering(IDCANCEL);
+    ASSERT_TRUE(escape.found) << "a second Ok asks again";
+    EXPECT_FALSE(Started());
+
+    BoxAnswer yes = OkAnswering(IDC_YES_BUTTON);
+    ASSERT_TRUE(yes.found);
+    EXPECT_TRUE(Started());
+    EXPECT_STREQ(gRunState.selectedDrive, "E:");
+    EXPECT_EQ(LogLines(window), Lines{"Working... This may take some time"});
+    EXPECT_FALSE(Enabled(IDOK));
+}
+
+TEST_F(MainDialogTest, DriveFromTheCommandLine) {
+    gRunState.commandLineDrive = 1;
+    gRunState.selectedDrive[0] = 'e';
+    Open();
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_DRIVE_LIST)));
+    EXPECT_FALSE(IsWindowVisible(GetDlgItem(window, IDC_DRIVE_LABEL)));
+    Command(IDOK);
+    EXPECT_EQ(FindWindowA(nullptr, kConfirmCaption), nullptr) << "no question";
+    EXPECT_TRUE(Started());
+    EXPECT_STREQ(gRunState.selectedDrive, "e:");
+}
+
+TEST_F(MainDialogTest, StopAndEscape) {
+    Open();
+    // Escape before Ok: the request is set, Ok stays.
+    Command(IDCANCEL);
+    EXPECT_EQ(gRunState.stopRequest.load(), 1);
+    EXPECT_TRUE(Enabled(IDOK));
+    EXPECT_FALSE(Enabled(IDC_STOP_BUTTON));
+    EXPECT_TRUE(Enabled(IDC_QUIT_BUTTON));
+    // Ok clears it before the start order, so the run is not stopped by it.
+    TESS_REQUIRE(GetDriveTypeA("A:\\") == DRIVE_REMOVABLE, "the test prefix maps a: as removable");
+    Select("A:");
+    Command(IDOK);
+    EXPECT_TRUE(Started());
+    EXPECT_EQ(gRunState.stopRequest.load(), 0);
+    EXPECT_FALSE(Enabled(IDC_QUIT_BUTTON));
+    Command(IDC_STOP_BUTTON);
+    EXPECT_EQ(gRunState.stopRequest.load(), 1);
+    EXPECT_TRUE(Enabled(IDC_QUIT_BUTTON));
+    EXPECT_FALSE(Enabled(IDC_STOP_BUTTON));
+    EXPECT_FALSE(Enabled(IDOK));
+}
+
+TEST_F(MainDialogTest, EmptyDriveListStartsNothing) {
+    Open();
+    SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_RESETCONTENT, 0, 0);
+    Command(IDOK);
+    EXPECT_FALSE(Started());
+    EXPECT_EQ(LogLines(window), Lines{"No removable drive found"});
+    EXPECT_TRUE(Enabled(IDOK));
+}
+
+TEST_F(MainDialogTest, MissingWorkerIsReportedAndOkStartsNothing) {
+    HANDLE worker = gRunState.workerThread;
+    gRunState.workerThread = nullptr;
+    Open();
+    EXPECT_EQ(LogLines(window), Lines{"Cannot start the cleaning thread"});
+    TESS_REQUIRE(GetDriveTypeA("A:\\") == DRIVE_REMOVABLE, "the test prefix maps a: as removable");
+    Select("A:");
+    Command(IDOK);
+    EXPECT_FALSE(Started());
+    EXPECT_TRUE(Enabled(IDOK));
+    gRunState.workerThread = worker;
+}
+
+TEST_F(MainDialogTest, HelpWritesTheInstructions) {
+    Open();
+    Command(IDC_HELP_BUTTON);
+    Lines lines = LogLines(window);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(Lines(lines.begin(), lines.begin() + 4), kInstructions);
+    EXPECT_NE(lines[4].find("the Tessarine authors"), std::string::npos) << lines[4];
+    // No help file beside the test executable: no viewer either.
+    PumpMessages(300);
+    EXPECT_EQ(FindWindowA(nullptr, "Tessarine Help"), nullptr);
+    Command(IDC_HELP_BUTTON);
+    EXPECT_EQ(LogLines(window).size(), 10u);
+}
+
+TEST_F(MainDialogTest, HelpSwitchWritesTheInstructionsAtStart) {
+    gRunState.helpSwitch = 1;
+    Open();
+    EXPECT_EQ(LogLines(window).size(), 5u);
+}
+
+TEST_F(MainDialogTest, TabOrderSkipsWhatIsDisabled) {
+    Open();
+    HWND list = GetDlgItem(window, IDC_DRIVE_LIST);
+    std::vector<int> order;
+    HWND control = list;
+    for (int i = 0; i < 5; ++i) {
+        control = GetNextDlgTabItem(window, control, FALSE);
+        order.push_back(GetDlgCtrlID(control));
+    }
+    EXPECT_EQ(order, (std::vector<int>{IDOK, IDC_QUIT_BUTTON, IDC_HELP_BUTTON, IDC_DRIVE_LIST, IDOK}));
+}
+
+TEST_F(MainDialogTest, QuitEndsTheDialog) {
+    Open();
+    HFONT font = gRunState.logFont;
+    EXPECT_EQ(MainDialogProc(window, WM_COMMAND, IDC_QUIT_BUTTON, 0), 1);
+    EXPECT_EQ(gRunState.logFont, nullptr);
+    EXPECT_EQ(GetObjectType(font), 0u) << "the log font is deleted";
+}
+
+DWORD WINAPI PressQuitLater(void*) {
+    HWND dialog = nullptr;
+    for (int i = 0; i < 200 && dialog == nullptr; ++i) {
+        Sleep(20);
+        dialog = gRunState.dialogWindow.load();
+    }
+    PostMessageA(dialog, WM_COMMAND, IDC_QUIT_BUTTON, 0);
+    return 0;
+}
+
+TEST_F(MainDialogTest, ModalDialogReturnsZeroOnQuit) {
+    HANDLE helper = CreateThread(nullptr, 0, PressQuitLater, nullptr, 0, nullptr);
+    INT_PTR result =
+        DialogBoxParamA(gRunState.instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, MainDialogProc, 0);
+    WaitForSingleObject(helper, 5000);
+    CloseHandle(helper);
+    EXPECT_EQ(result, 0);
+}
+
+COLORREF PixelAt(HWND window, int x, int y) {
+    HDC dc = GetDC(window);
+    COLORREF colour = GetPixel(dc, x, y);
+    ReleaseDC(window, dc);
+    return colour;
+}
+
+TEST_F(MainDialogTest, GaugeIsPaintedAndSurvivesBeingCovered) {
+    Open();
+    RECT client;
+    GetClientRect(window, &client);
+    GaugeGeometry g = ComputeGauge(client.right, client.bottom, 50, 100);
+    int y = (g.fill.top + g.fill.bottom) / 2;
+    DrawGauge(50, 100, 'E');
+    PumpMessages(100);
+    EXPECT_EQ(PixelAt(window, client.right / 4, y), RGB(255, 0, 0));
+    EXPECT_NE(PixelAt(window, client.right * 3 / 4, y), RGB(255, 0, 0)) << "right of the fill is not painted";
+    EXPECT_NE(PixelAt(window, client.right / 4, g.frame.top - 5), RGB(255, 0, 0)) << "nothing above the band";
+
+    // Cover the band with another window and uncover it.
+    RECT screen = client;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&screen), 2);
+    HWND cover =
+        CreateWindowExA(WS_EX_TOPMOST, "Static", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, screen.left,
+                        screen.top + g.frame.top - 10, client.right, 60, nullptr, nullptr, nullptr, nullptr);
+    PumpMessages(200);
+    DestroyWindow(cover);
+    PumpMessages(300);
+    EXPECT_EQ(PixelAt(window, client.right / 4, y), RGB(255, 0, 0)) << "repainted red from the stored state";
+    EXPECT_EQ(gRunState.gaugePercent.load(), 50);
+
+    DrawGauge(100, 100, 'W');
+    PumpMessages(50);
+    EXPECT_EQ(PixelAt(window, client.right - 4, y), RGB(0, 255, 0));
+}
+
+} // namespace

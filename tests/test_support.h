@@ -1,0 +1,60 @@
+// Helpers shared by the test executables.
+#ifndef TESSARINE_TESTS_TEST_SUPPORT_H
+#define TESSARINE_TESTS_TEST_SUPPORT_H
+
+#include <stdlib.h>
+
+#include <string>
+
+#include <windows.h>
+
+// Under the project's own test runner (TESSARINE_STRICT=1) a missing facility
+// is a failure; elsewhere, as on a developer's Windows machine, a skip.
+inline bool StrictTests() {
+    const char* strict = getenv("TESSARINE_STRICT");
+    return strict != nullptr && strict[0] == '1';
+}
+
+#define TESS_REQUIRE(condition, reason)                                                                      \
+    if (!(condition)) {                                                                                      \
+        if (StrictTests()) {                                                                                 \
+            FAIL() << reason;                                                                                \
+        } else {                                                                                             \
+            GTEST_SKIP() << reason;                                                                          \
+        }                                                                                                    \
+    }
+
+// A fresh, empty folder under the temporary folder, with a trailing backslash.
+inline std::string MakeScratchFolder(const char* name) {
+    char base[MAX_PATH];
+    GetTempPathA(MAX_PATH, base);
+    std::string folder = std::string(base) + "tess_" + name + "_" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    return folder + "\\";
+}
+
+inline void WriteWholeFile(const std::string& path, const std::string& contents) {
+    HANDLE file =
+        CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD written = 0;
+    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+inline std::string ReadWholeFile(const std::string& path) {
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return "<missing>";
+    }
+    std::string contents;
+    char buffer[4096];
+    DWORD read = 0;
+    while (ReadFile(file, buffer, sizeof buffer, &read, nullptr) && read > 0) {
+        contents.append(buffer, read);
+    }
+    CloseHandle(file);
+    return contents;
+}
+
+#endif

@@ -1,0 +1,40 @@
+#!/bin/bash
+# Test fixture: makes the build folder's Wine prefix (once, reused), starts a
+# private Xvfb display and a persistent wineserver, and maps the drive letters
+# that the tests use. cleanup.sh undoes everything but the prefix.
+set -eu
+bin=$1
+. "$(dirname "$0")/wine-env.sh"
+tess_wine_env "$bin"
+for tool in "$WINE64" "$WINE32" Xvfb; do
+  command -v "$tool" >/dev/null || { echo "setup: $tool is missing (run make test to install it)"; exit 1; }
+done
+
+"$(dirname "$0")/cleanup.sh" "$bin" || true
+
+# A free display number of our own.
+for n in $(seq 90 140); do
+  if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
+done
+Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$bin/xvfb.log" 2>&1 &
+echo $! >"$bin/xvfb.pid"
+echo ":$display" >"$bin/wine-display"
+export DISPLAY=":$display"
+for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "setup: creating the Wine prefix $WINEPREFIX"
+  "$WINE64" wineboot -i >"$bin/wineboot.log" 2>&1 </dev/null || true
+  "$WINESERVER" -w  # the registry reaches the disk when the server ends
+  [ -f "$WINEPREFIX/system.reg" ] || { echo "setup: wineboot failed"; cat "$bin/wineboot.log"; exit 1; }
+fi
+# Without a window manager, Wine would wait 2 s for one on every destroyed window.
+"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+
+# Drives for the drive-type tests: a: and e: removable, f: fixed; none is written.
+mkdir -p "$bin/drives/diskette" "$bin/drives/removable" "$bin/drives/fixed"
+tess_map_drive a "$bin/drives/diskette" floppy
+tess_map_drive e "$bin/drives/removable" floppy
+tess_map_drive f "$bin/drives/fixed" hd
+tess_restart_wine
+echo "setup: prefix ready, display :$display"

@@ -1,0 +1,56 @@
+#include "ui/gauge.h"
+
+#include "frame/run_state.h"
+
+GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, unsigned maximum) {
+    GaugeGeometry g;
+    int top = clientHeight * 5 / 6;
+    g.frame = {0, top, clientWidth, top + kGaugeHeight};
+    // The divisor is maximum - 1, so the bar is already full at maximum - 1.
+    unsigned inner = static_cast<unsigned>(clientWidth - 2);
+    unsigned length = inner * value / (maximum - 1);
+    unsigned right = length < inner ? length : inner;
+    g.fill = {2, top + 2, static_cast<int>(right) + 1, top + 23};
+    return g;
+}
+
+COLORREF GaugeColour(char letter) {
+    switch (letter) {
+    case 'F':
+        return RGB(128, 128, 255);
+    case 'E':
+        return RGB(255, 0, 0);
+    default:
+        return RGB(0, 255, 0);
+    }
+}
+
+void DrawGauge(unsigned value, unsigned maximum, char letter) {
+    gRunState.gaugePercent.store(static_cast<unsigned short>(value * 100 / maximum),
+                                 std::memory_order_relaxed);
+    if (letter == 0) {
+        letter = gRunState.gaugeLetter.load(std::memory_order_relaxed);
+    } else {
+        gRunState.gaugeLetter.store(letter, std::memory_order_relaxed);
+    }
+    HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
+    if (window == nullptr) {
+        return;
+    }
+    HDC dc = GetDC(window);
+    if (dc == nullptr) {
+        return;
+    }
+    RECT client;
+    GetClientRect(window, &client);
+    GaugeGeometry g = ComputeGauge(client.right, client.bottom, value, maximum);
+    HGDIOBJ keptPen = SelectObject(dc, GetStockObject(NULL_PEN));
+    DrawEdge(dc, &g.frame, EDGE_BUMP, BF_RECT);
+    HBRUSH brush = CreateSolidBrush(GaugeColour(letter));
+    HGDIOBJ keptBrush = SelectObject(dc, brush);
+    Rectangle(dc, g.fill.left, g.fill.top, g.fill.right, g.fill.bottom);
+    SelectObject(dc, keptPen);
+    SelectObject(dc, keptBrush);
+    DeleteObject(brush);
+    ReleaseDC(window, dc);
+}

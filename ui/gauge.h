@@ -1,0 +1,24 @@
+// The progress gauge: a framed band painted straight onto the main dialog's
+// client area at five sixths of its height, filled from the left.
+#ifndef TESSARINE_UI_GAUGE_H
+#define TESSARINE_UI_GAUGE_H
+
+#include <windows.h>
+
+enum : int { kGaugeHeight = 24 };
+
+struct GaugeGeometry {
+    RECT frame;
+    RECT fill; // empty (right < left) at value 0
+};
+
+GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, unsigned maximum);
+
+// 'W' green, 'F' light blue, 'E' red; any other letter draws like 'W'.
+COLORREF GaugeColour(char letter);
+
+// Paints the gauge from any thread and remembers value x 100 / maximum and
+// the letter; letter 0 keeps the remembered one. maximum is at least 2.
+void DrawGauge(unsigned value, unsigned maximum, char letter);
+
+#endif
