@@ -1,0 +1,156 @@
+# Shared by the shell tests: the build's programs under Wine, scratch drives
+# made for the test and mapped to drive letters, and cleanup on every exit.
+# Usage: . lib.sh BUILD_DIR SOURCE_DIR
+
+TESS_BIN=$(cd "$1" && pwd)
+TESS_SRC=$(cd "$2" && pwd)
+. "$TESS_SRC/tests/wine/wine-env.sh"
+tess_wine_env "$TESS_BIN"
+TESS_EXE="$TESS_BIN/Tessarine.exe"
+TESS_LOADER=$(tess_wine_loader "$TESS_EXE")
+TESS_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tess-test.XXXXXX")
+TESS_FAILURES=0
+TESS_CHECKS=0
+TESS_CLEANUPS=()
+
+tess_cleanup() {
+  local i
+  for ((i = ${#TESS_CLEANUPS[@]} - 1; i >= 0; i--)); do
+    eval "${TESS_CLEANUPS[$i]}" >/dev/null 2>&1 || true
+  done
+  rm -rf "$TESS_TMP"
+}
+trap tess_cleanup EXIT
+tess_on_exit() { TESS_CLEANUPS+=("$1"); }
+
+# Skips (exit 77) with a loud reason; under CI a skip is a failure.
+tess_skip() {
+  echo "SKIPPED: $*"
+  if [ "${CI:-}" = "true" ]; then
+    echo "FAIL: nothing may be skipped in CI"
+    exit 1
+  fi
+  exit 77
+}
+tess_need_root() { [ "$(id -u)" -eq 0 ] || tess_skip "$1 needs root (mounts)"; }
+
+tess_check() { # description, then a command that must succeed
+  local what=$1; shift
+  TESS_CHECKS=$((TESS_CHECKS + 1))
+  if "$@"; then echo "ok   - $what"; else echo "FAIL - $what"; TESS_FAILURES=$((TESS_FAILURES + 1)); fi
+}
+tess_equal() { # description, expected, actual
+  TESS_CHECKS=$((TESS_CHECKS + 1))
+  if [ "$2" = "$3" ]; then
+    echo "ok   - $1"
+  else
+    echo "FAIL - $1"; echo "       expected: $2"; echo "       actual:   $3"
+    TESS_FAILURES=$((TESS_FAILURES + 1))
+  fi
+}
+tess_done() {
+  echo "$TESS_CHECKS checks, $TESS_FAILURES failed"
+  [ "$TESS_FAILURES" -eq 0 ]
+}
+
+# The test driver and the engine harness.
+drv() { "$TESS_LOADER" "$TESS_BIN/tests/tdriver.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+clean_drive() { "$TESS_LOADER" "$TESS_BIN/tests/clean_drive.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+
+# Starts Tessarine in the background; TESS_PID is the loader's process.
+tess_start() {
+  "$TESS_LOADER" "$TESS_EXE" "$@" >"$TESS_TMP/tessarine.out" 2>&1 &
+  TESS_PID=$!
+  tess_on_exit "kill $TESS_PID"
+}
+# Waits for the background Tessarine, prints its exit code.
+tess_exit_code() {
+  local pid=${1:-$TESS_PID} code
+  wait "$pid"; code=$?
+  echo "$code"
+}
+# The n-th main window, once it is there.
+tess_window() { drv wait-windows "${1:-1}" 20000 | sed -n "${1:-1}p"; }
+
+# --- Scratch drives -------------------------------------------------------
+# tess_make_drive KIND SIZE_MB DIR: makes a file system of KIND (ext2, ext4,
+# exfat, ntfs, tmpfs) and mounts it at DIR; sets TESS_IMAGE (none for tmpfs).
+tess_make_drive() {
+  local kind=$1 size=$2 dir=$3
+  mkdir -p "$dir"
+  TESS_IMAGE="$TESS_TMP/$(basename "$dir").img"
+  case $kind in
+    tmpfs)
+      TESS_IMAGE=""
+      mount -t tmpfs -o size="${size}m" tmpfs "$dir" ;;
+    ext2)
+      truncate -s "${size}M" "$TESS_IMAGE"
+      mkfs.ext2 -q -F -m 0 -b 1024 "$TESS_IMAGE"
+      mount -o loop "$TESS_IMAGE" "$dir" ;;
+    ext2-4k)
+      truncate -s "${size}M" "$TESS_IMAGE"
+      mkfs.ext2 -q -F -m 0 -b 4096 "$TESS_IMAGE"
+      mount -o loop "$TESS_IMAGE" "$dir" ;;
+    exfat)
+      truncate -s "${size}M" "$TESS_IMAGE"
+      mkfs.exfat "$TESS_IMAGE" >/dev/null
+      TESS_LOOP=$(losetup -f --show "$TESS_IMAGE")
+      tess_on_exit "losetup -d $TESS_LOOP"
+      mount.exfat-fuse "$TESS_LOOP" "$dir" >/dev/null 2>&1 ;;
+    ntfs)
+      truncate -s "${size}M" "$TESS_IMAGE"
+      mkfs.ntfs -q -F -f "$TESS_IMAGE" >/dev/null 2>&1
+      ntfs-3g "$TESS_IMAGE" "$dir" ;;
+    *) echo "unknown drive kind $kind"; return 1 ;;
+  esac
+  tess_on_exit "tess_unmount $dir"
+}
+tess_unmount() {
+  local dir=$1
+  sync
+  for _ in 1 2 3 4 5; do
+    mountpoint -q "$dir" || return 0
+    umount "$dir" 2>/dev/null && return 0
+    sleep 0.5
+  done
+  umount -l "$dir" 2>/dev/null || true
+}
+# Mounts an existing image again after tess_unmount.
+tess_remount() {
+  local kind=$1 dir=$2
+  case $kind in
+    ext2|ext2-4k) mount -o loop "$TESS_IMAGE" "$dir" ;;
+    exfat) mount.exfat-fuse "$TESS_LOOP" "$dir" >/dev/null 2>&1 ;;
+    ntfs) ntfs-3g "$TESS_IMAGE" "$dir" ;;
+  esac
+}
+tess_fsck() {
+  local kind=$1
+  case $kind in
+    ext2|ext2-4k) e2fsck -f -n "$TESS_IMAGE" >"$TESS_TMP/fsck.log" 2>&1 ;;
+    exfat) fsck.exfat -n "$TESS_LOOP" >"$TESS_TMP/fsck.log" 2>&1 ;;
+    ntfs) ntfsfix -n "$TESS_IMAGE" >"$TESS_TMP/fsck.log" 2>&1 ;;
+    *) return 0 ;;
+  esac
+}
+
+# Maps a mounted folder to a removable drive letter of the prefix.
+tess_map_removable() {
+  tess_map_drive "$1" "$2" floppy
+  tess_on_exit "tess_unmap_drive $1"
+  tess_restart_wine
+}
+
+# Writes files full of MARKER into DIR, makes sure they reach the medium,
+# and deletes them: their data is then in the free space.
+tess_write_deleted_markers() {
+  local dir=$1 count=$2 kib=$3 marker=$4 i
+  for i in $(seq "$count"); do
+    yes "$marker" | head -c $((kib * 1024)) >"$dir/secret$i.txt"
+  done
+  sync
+  rm -f "$dir"/secret*.txt
+  sync
+}
+tess_marker_count() { grep -a -c "$2" "$1" || true; }
+tess_free_kib() { df -k --output=avail "$1" | tail -1 | tr -d ' '; }
