@@ -126,7 +126,7 @@ int main(int argc, char** argv) {
         auto need = [&](int n) { return i + n < argc; };
         if (command == "windows") {
             for (HWND w : MainWindows()) {
-                printf("%p\n", static_cast<void*>(w));
+                printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(w)));
             }
         } else if (command == "wait-windows" && need(2)) {
             size_t count = strtoul(argv[i + 1], nullptr, 10);
@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
                 return Fail("main window did not appear");
             }
             for (HWND w : windows) {
-                printf("%p\n", static_cast<void*>(w));
+                printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(w)));
             }
             i += 2;
         } else if (command == "log" && need(1)) {

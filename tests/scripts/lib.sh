@@ -63,11 +63,15 @@ tess_start() {
   TESS_PID=$!
   tess_on_exit "kill $TESS_PID"
 }
-# Waits for the background Tessarine, prints its exit code.
-tess_exit_code() {
-  local pid=${1:-$TESS_PID} code
-  wait "$pid"; code=$?
-  echo "$code"
+# Waits for the background Tessarine (at most 60 s); sets TESS_CODE.
+tess_wait() {
+  local pid=${1:-$TESS_PID}
+  for _ in $(seq 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then
+    kill "$pid"; TESS_CODE=timeout
+  else
+    wait "$pid"; TESS_CODE=$?
+  fi
 }
 # The n-th main window, once it is there.
 tess_window() { drv wait-windows "${1:-1}" 20000 | sed -n "${1:-1}p"; }
