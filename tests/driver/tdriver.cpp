@@ -10,7 +10,10 @@
 //   select HWND ENTRY       select ENTRY ("E:") in the drive list
 //   click HWND ID           post a click of control ID (2: Escape)
 //   answer CAPTION ID MS    wait for a box, print its texts, press ID
+//   find CAPTION MS         wait for a top-level window with this caption
 //   client HWND             print the client area: left top width height
+//   rect HWND ID            print a control's screen rectangle: left top right bottom
+//   pid HWND                print the window's process id
 //   ping HWND               print a WM_NULL round trip in microseconds
 //   gone HWND MS            wait until the window no longer exists
 // Exit code 0, or 2 with a message when a command fails.
@@ -118,6 +121,20 @@ BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
     return TRUE;
 }
 
+HWND WaitForBox(const char* captionUtf8, DWORD limit) {
+    wchar_t caption[256];
+    MultiByteToWideChar(CP_UTF8, 0, captionUtf8, -1, caption, 256);
+    BoxSearch search = {caption, nullptr};
+    DWORD start = GetTickCount();
+    while (search.found == nullptr && GetTickCount() - start < limit) {
+        EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
+        if (search.found == nullptr) {
+            Sleep(50);
+        }
+    }
+    return search.found;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -191,24 +208,19 @@ int main(int argc, char** argv) {
             PostMessageW(w, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(w, id)));
             i += 2;
-        } else if (command == "answer" && need(3)) {
-            wchar_t caption[256];
-            MultiByteToWideChar(CP_UTF8, 0, argv[i + 1], -1, caption, 256);
-            BoxSearch search = {caption, nullptr};
-            DWORD limit = strtoul(argv[i + 3], nullptr, 10), start = GetTickCount();
-            while (search.found == nullptr && GetTickCount() - start < limit) {
-                EnumWindows(FindBox, reinterpret_cast<LPARAM>(&search));
-                if (search.found == nullptr) {
-                    Sleep(50);
-                }
+        } else if (command == "find" && need(2)) {
+            if (WaitForBox(argv[i + 1], strtoul(argv[i + 2], nullptr, 10)) == nullptr) {
+                return Fail("the window did not appear");
             }
-            if (search.found == nullptr) {
+            i += 2;
+        } else if (command == "answer" && need(3)) {
+            HWND box = WaitForBox(argv[i + 1], strtoul(argv[i + 3], nullptr, 10));
+            if (box == nullptr) {
                 return Fail("the box did not appear");
             }
-            EnumChildWindows(search.found, PrintChildText, 0);
+            EnumChildWindows(box, PrintChildText, 0);
             int id = atoi(argv[i + 2]);
-            PostMessageW(search.found, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(search.found, id)));
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
             i += 3;
         } else if (command == "client" && need(1)) {
             HWND w = Handle(argv[++i]);
@@ -217,6 +229,15 @@ int main(int argc, char** argv) {
             POINT origin = {0, 0};
             ClientToScreen(w, &origin);
             printf("%ld %ld %ld %ld\n", origin.x, origin.y, r.right, r.bottom);
+        } else if (command == "rect" && need(2)) {
+            RECT r;
+            GetWindowRect(GetDlgItem(Handle(argv[i + 1]), atoi(argv[i + 2])), &r);
+            printf("%ld %ld %ld %ld\n", r.left, r.top, r.right, r.bottom);
+            i += 2;
+        } else if (command == "pid" && need(1)) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(Handle(argv[++i]), &pid);
+            printf("%lu\n", pid);
         } else if (command == "ping" && need(1)) {
             HWND w = Handle(argv[++i]);
             LARGE_INTEGER frequency, before, after;

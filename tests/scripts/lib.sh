@@ -158,3 +158,20 @@ tess_write_deleted_markers() {
 }
 tess_marker_count() { grep -a -c "$2" "$1" || true; }
 tess_free_kib() { df -k --output=avail "$1" | tail -1 | tr -d ' '; }
+
+# --- The window as the user sees it ---------------------------------------
+tess_screenshot() { DISPLAY=$DISPLAY import -window root "$1"; }
+# The colour of a pixel of a screenshot, as "R,G,B".
+tess_pixel() { convert "$1" -format '%[fx:int(255*p{'"$2"','"$3"'}.r)],%[fx:int(255*p{'"$2"','"$3"'}.g)],%[fx:int(255*p{'"$2"','"$3"'}.b)]' info:; }
+# Screen position of a point on the gauge band: fraction (0-100) of its width.
+tess_gauge_point() { # hwnd percent -> "x y"
+  local left top width height
+  read -r left top width height < <(drv client "$1")
+  echo "$((left + 2 + (width - 4) * $2 / 100)) $((top + height * 5 / 6 + 12))"
+}
+# Clicks a control with the mouse, as the user does.
+tess_click() { # hwnd id
+  local l t r b
+  read -r l t r b < <(drv rect "$1" "$2")
+  DISPLAY=$DISPLAY xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
+}
