@@ -159,6 +159,15 @@ tess_write_deleted_markers() {
 tess_marker_count() { grep -a -c "$2" "$1" || true; }
 tess_free_kib() { df -k --output=avail "$1" | tail -1 | tr -d ' '; }
 
+# Waits up to SECONDS for a log line that matches the regular expression.
+tess_wait_log_match() { # hwnd regex seconds
+  for _ in $(seq $(($3 * 5))); do
+    drv log "$1" | grep -q -E "$2" && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # --- The window as the user sees it ---------------------------------------
 tess_screenshot() { DISPLAY=$DISPLAY import -window root "$1"; }
 # The colour of a pixel of a screenshot, as "R,G,B".
