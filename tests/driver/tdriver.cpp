@@ -16,6 +16,9 @@
 //   pid HWND                print the window's process id
 //   ping HWND               print a WM_NULL round trip in microseconds
 //   gone HWND MS            wait until the window no longer exists
+//   timed-run HWND DRIVE MS press Ok; print the seconds until "Operation
+//                           succeeded" and until no fill file is left on DRIVE,
+//                           and the median WM_NULL round trip meanwhile (us)
 // Exit code 0, or 2 with a message when a command fails.
 #include <windows.h>
 
@@ -23,6 +26,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -119,6 +123,67 @@ BOOL CALLBACK PrintChildText(HWND child, LPARAM) {
         printf("%d %s %s\n", GetDlgCtrlID(child), Utf8(cls).c_str(), text.c_str());
     }
     return TRUE;
+}
+
+double Seconds(const LARGE_INTEGER& from) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool FillFilesLeft(const char* drive) {
+    std::string pattern = std::string(drive) + "\\_*.*";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(search);
+    return true;
+}
+
+// Presses Ok and watches the run: the log for its last line, the drive for
+// its fill files, the window's answers to WM_NULL.
+int TimedRun(HWND window, const char* drive, DWORD limit) {
+    HWND log = GetDlgItem(window, 101);
+    LRESULT linesBefore = SendMessageW(log, LB_GETCOUNT, 0, 0);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, 1)));
+    double succeeded = -1;
+    std::vector<double> pings;
+    while (Seconds(start) * 1000 < limit) {
+        LARGE_INTEGER before;
+        QueryPerformanceCounter(&before);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+        pings.push_back(Seconds(before) * 1e6);
+        // The success line comes before the deletion, so once it is there,
+        // no fill file on the drive means the worker has deleted them all.
+        bool files = FillFilesLeft(drive);
+        if (succeeded < 0) {
+            LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
+            for (LRESULT i = linesBefore; i < count && succeeded < 0; ++i) {
+                wchar_t line[256] = {};
+                if (SendMessageW(log, LB_GETTEXTLEN, i, 0) < 250) {
+                    SendMessageW(log, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+                }
+                if (wcscmp(line, L"Operation succeeded") == 0) {
+                    succeeded = Seconds(start);
+                }
+            }
+            linesBefore = count;
+        }
+        if (succeeded >= 0 && !files) {
+            std::sort(pings.begin(), pings.end());
+            printf("succeeded %.3f ended %.3f ping_median_us %.0f ping_max_us %.0f\n", succeeded, Seconds(start),
+                   pings[pings.size() / 2], pings.back());
+            return 0;
+        }
+        Sleep(2);
+    }
+    return Fail("the run did not end in time");
 }
 
 HWND WaitForBox(const char* captionUtf8, DWORD limit) {
@@ -249,6 +314,12 @@ int main(int argc, char** argv) {
             }
             QueryPerformanceCounter(&after);
             printf("%lld\n", (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart);
+        } else if (command == "timed-run" && need(3)) {
+            int status = TimedRun(Handle(argv[i + 1]), argv[i + 2], strtoul(argv[i + 3], nullptr, 10));
+            if (status != 0) {
+                return status;
+            }
+            i += 3;
         } else if (command == "gone" && need(2)) {
             HWND w = Handle(argv[i + 1]);
             DWORD limit = strtoul(argv[i + 2], nullptr, 10), start = GetTickCount();

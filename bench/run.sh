@@ -1,0 +1,93 @@
+#!/bin/bash
+# make bench: the time to fill a drive's whole free space and give it back,
+# for Tessarine (win64 and win32 under Wine, the drive on the command line,
+# Ok pressed by the test driver, timed from the start order to the deletion
+# of the last fill file) and for its peers on the same drives, alternating
+# the contenders and repeating each. Writes bench/results.md.
+# Needs root (it mounts its scratch drives). Never touches any other drive.
+set -u
+here=$(cd "$(dirname "$0")/.." && pwd)
+REPEAT=${REPEAT:-3}
+[ "$(id -u)" -eq 0 ] || { echo "bench: needs root to mount its scratch drives"; exit 1; }
+for p in scrub secure-delete; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+    { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$p" >/dev/null; }
+done
+. "$here/tests/scripts/lib.sh" "$here/build/win64" "$here"
+bash "$here/tests/wine/setup.sh" "$TESS_BIN" >/dev/null
+tess_on_exit "bash '$here/tests/wine/cleanup.sh' '$TESS_BIN'"
+DIR="$TESS_TMP/drive"
+RESULTS="$TESS_TMP/results.txt"
+: >"$RESULTS"
+
+now() { date +%s.%N; }
+record() { echo "$1|$2|$3|$4" >>"$RESULTS"; } # drive contender seconds bytes
+
+run_tessarine() { # preset drive-label
+  local bin="$here/build/$1" loader w out
+  loader=$(tess_wine_loader "$bin/Tessarine.exe")
+  "$loader" "$bin/Tessarine.exe" g: >/dev/null 2>&1 &
+  local pid=$!
+  w=$("$loader" "$bin/tests/tdriver.exe" wait-windows 1 30000 | tr -d '\r' | head -1)
+  out=$("$loader" "$bin/tests/tdriver.exe" timed-run "$w" g: 600000 | tr -d '\r')
+  "$loader" "$bin/tests/tdriver.exe" click "$w" 105 >/dev/null
+  wait "$pid"
+  set -- $out
+  record "$2" "tessarine-$1" "${4}" "$FREE_BYTES"
+  echo "$2|ping-$1|${6}|${8}" >>"$TESS_TMP/pings.txt"
+}
+run_dd() { # block-size label
+  local t0 t1
+  sync; t0=$(now)
+  dd if=/dev/zero of="$DIR/ddfill" bs="$1" conv=fsync status=none 2>/dev/null
+  rm -f "$DIR/ddfill"; sync
+  t1=$(now)
+  record "$2" "dd-bs$1" "$(echo "$t1 - $t0" | bc)" "$FREE_BYTES"
+}
+run_cmd() { # label drive command...
+  local label=$1 drive=$2 t0 t1; shift 2
+  sync; t0=$(now)
+  "$@" >/dev/null 2>&1
+  rm -rf "$DIR"/scrubdir "$DIR"/oooo* 2>/dev/null; sync
+  t1=$(now)
+  record "$drive" "$label" "$(echo "$t1 - $t0" | bc)" "$FREE_BYTES"
+}
+
+bench_drive() { # kind size-MiB label
+  echo "bench: $3"
+  tess_make_drive "$1" "$2" "$DIR"
+  tess_map_removable g "$DIR"
+  FREE_BYTES=$(( $(tess_free_kib "$DIR") * 1024 ))
+  for round in $(seq "$REPEAT"); do
+    run_tessarine win64 "$3"
+    run_dd 128k "$3"
+    run_tessarine win32 "$3"
+    run_dd 4M "$3"
+    run_cmd "scrub -X" "$3" scrub -X "$DIR/scrubdir"
+    run_cmd "scrub -p fillzero -X" "$3" scrub -p fillzero -X "$DIR/scrubdir"
+    run_cmd "sfill -f -llz" "$3" sfill -f -llz "$DIR"
+    echo "bench:   round $round done"
+  done
+  tess_unmount "$DIR"
+  [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null; TESS_LOOP=""
+  tess_unmap_drive g
+}
+
+: >"$TESS_TMP/pings.txt"
+bench_drive tmpfs 1024 "tmpfs 1 GiB"
+bench_drive ext2-4k 512 "ext2 512 MiB (4 KiB blocks, image on disk)"
+bench_drive exfat 256 "exFAT 256 MiB (FUSE)"
+# Linearity on tmpfs: one run each, several fill files at 4 GiB.
+REPEAT_SAVED=$REPEAT
+for size in 256 4096; do
+  echo "bench: tmpfs $size MiB (linearity)"
+  tess_make_drive tmpfs "$size" "$DIR"
+  tess_map_removable g "$DIR"
+  FREE_BYTES=$(( $(tess_free_kib "$DIR") * 1024 ))
+  run_tessarine win64 "linearity tmpfs $size MiB"
+  run_dd 128k "linearity tmpfs $size MiB"
+  tess_unmount "$DIR"; tess_unmap_drive g
+done
+
+python3 "$here/bench/report.py" "$RESULTS" "$TESS_TMP/pings.txt" "$REPEAT_SAVED" >"$here/bench/results.md"
+cat "$here/bench/results.md"
