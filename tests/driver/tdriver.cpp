@@ -16,6 +16,7 @@
 //   pid HWND                print the window's process id
 //   ping HWND               print a WM_NULL round trip in microseconds
 //   gone HWND MS            wait until the window no longer exists
+//   cover X Y W H MS        lay a black window over that part of the screen for MS
 //   timed-run HWND DRIVE MS press Ok; print the seconds until "Operation
 //                           succeeded" and until no fill file is left on DRIVE,
 //                           and the median WM_NULL round trip meanwhile (us)
@@ -66,32 +67,26 @@ HWND Handle(const char* text) {
     return reinterpret_cast<HWND>(static_cast<ULONG_PTR>(strtoull(text, nullptr, 0)));
 }
 
-std::vector<std::string> Log(HWND window) {
-    std::vector<std::string> lines;
-    HWND list = GetDlgItem(window, 101);
-    LRESULT count = SendMessageW(list, LB_GETCOUNT, 0, 0);
+// The texts of a list box or combo box, by its count, length and text messages.
+std::vector<std::string> ListTexts(HWND list, UINT countMessage, UINT lengthMessage, UINT textMessage) {
+    std::vector<std::string> texts;
+    LRESULT count = SendMessageW(list, countMessage, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        wchar_t line[1024] = {};
-        if (SendMessageW(list, LB_GETTEXTLEN, i, 0) < 1000) {
-            SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
+        wchar_t text[1024] = {};
+        if (SendMessageW(list, lengthMessage, i, 0) < 1000) {
+            SendMessageW(list, textMessage, i, reinterpret_cast<LPARAM>(text));
         }
-        lines.push_back(Utf8(line));
+        texts.push_back(Utf8(text));
     }
-    return lines;
+    return texts;
+}
+
+std::vector<std::string> Log(HWND window) {
+    return ListTexts(GetDlgItem(window, 101), LB_GETCOUNT, LB_GETTEXTLEN, LB_GETTEXT);
 }
 
 std::vector<std::string> Drives(HWND window) {
-    std::vector<std::string> entries;
-    HWND list = GetDlgItem(window, 113);
-    LRESULT count = SendMessageW(list, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t entry[16] = {};
-        if (SendMessageW(list, CB_GETLBTEXTLEN, i, 0) < 15) {
-            SendMessageW(list, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(entry));
-        }
-        entries.push_back(Utf8(entry));
-    }
-    return entries;
+    return ListTexts(GetDlgItem(window, 113), CB_GETCOUNT, CB_GETLBTEXTLEN, CB_GETLBTEXT);
 }
 
 int Fail(const char* what) {
@@ -150,7 +145,8 @@ int TimedRun(HWND window, const char* drive, DWORD limit) {
     LRESULT linesBefore = SendMessageW(log, LB_GETCOUNT, 0, 0);
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(window, 1)));
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, 1)));
     double succeeded = -1;
     std::vector<double> pings;
     while (Seconds(start) * 1000 < limit) {
@@ -177,8 +173,8 @@ int TimedRun(HWND window, const char* drive, DWORD limit) {
         }
         if (succeeded >= 0 && !files) {
             std::sort(pings.begin(), pings.end());
-            printf("succeeded %.3f ended %.3f ping_median_us %.0f ping_max_us %.0f\n", succeeded, Seconds(start),
-                   pings[pings.size() / 2], pings.back());
+            printf("succeeded %.3f ended %.3f ping_median_us %.0f ping_max_us %.0f\n", succeeded,
+                   Seconds(start), pings[pings.size() / 2], pings.back());
             return 0;
         }
         Sleep(2);
@@ -285,7 +281,8 @@ int main(int argc, char** argv) {
             }
             EnumChildWindows(box, PrintChildText, 0);
             int id = atoi(argv[i + 2]);
-            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
+            PostMessageW(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
             i += 3;
         } else if (command == "client" && need(1)) {
             HWND w = Handle(argv[++i]);
@@ -314,6 +311,20 @@ int main(int argc, char** argv) {
             }
             QueryPerformanceCounter(&after);
             printf("%lld\n", (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart);
+        } else if (command == "cover" && need(5)) {
+            int x = atoi(argv[i + 1]), y = atoi(argv[i + 2]), cx = atoi(argv[i + 3]), cy = atoi(argv[i + 4]);
+            HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"Static", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                                         x, y, cx, cy, nullptr, nullptr, nullptr, nullptr);
+            DWORD until = GetTickCount() + strtoul(argv[i + 5], nullptr, 10);
+            while (GetTickCount() < until) {
+                MSG message;
+                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                    DispatchMessageW(&message);
+                }
+                Sleep(10);
+            }
+            DestroyWindow(cover);
+            i += 5;
         } else if (command == "timed-run" && need(3)) {
             int status = TimedRun(Handle(argv[i + 1]), argv[i + 2], strtoul(argv[i + 3], nullptr, 10));
             if (status != 0) {

@@ -33,6 +33,13 @@ for quit_at_once in no yes; do
     tess_check "not red past the middle" \
       [ "$(tess_pixel "$TESS_TMP/stopped.png" $(tess_gauge_point "$w" 60))" != "255,0,0" ]
     tess_equal "last log line" "Operation was stopped" "$(drv log "$w" | tail -1)"
+    # Another window over the band, then gone: the gauge is painted again.
+    read -r left top width height < <(drv client "$w")
+    drv cover "$left" "$((top + height * 5 / 6 - 20))" "$width" 70 700
+    sleep 0.5
+    tess_screenshot "$TESS_TMP/uncovered.png"
+    tess_equal "red again after being covered" "255,0,0" \
+      "$(tess_pixel "$TESS_TMP/uncovered.png" $(tess_gauge_point "$w" 25))"
     tess_click "$w" 105
   fi
   tess_wait
