@@ -103,5 +103,38 @@ for size in 256 4096; do
   tess_unmount "$DIR"; tess_unmap_drive g
 done
 
-python3 "$here/bench/report.py" "$RESULTS" "$TESS_TMP/pings.txt" "$REPEAT_SAVED" >"$here/bench/results.md"
+# Profile: the system calls of one windowed run on a 1 GiB tmpfs, per pass
+# (one pass writes 128 KiB), and of the engine alone.
+echo "bench: profile"
+tess_make_drive tmpfs 1024 "$DIR"
+tess_map_removable g "$DIR"
+"$WINE64" "$here/build/win64/tests/clean_drive.exe" g: >/dev/null 2>&1 # warm-up
+strace -f -c -o "$TESS_TMP/engine.strace" "$WINE64" "$here/build/win64/tests/clean_drive.exe" g: >/dev/null 2>&1
+"$WINE64" "$TESS_EXE" g: >/dev/null 2>&1 &
+pid=$!
+w=$(drv wait-windows 1 30000 | head -1)
+strace -f -c -p "$pid" -o "$TESS_TMP/window.strace" 2>/dev/null &
+tracer=$!
+sleep 1
+drv timed-run "$w" g: 600000 >/dev/null
+kill -INT "$tracer"; wait "$tracer" 2>/dev/null
+drv click "$w" 105
+wait "$pid"
+tess_unmount "$DIR"; tess_unmap_drive g
+passes=$((1024 * 1024 / 128))
+{
+  echo "passes $passes"
+  echo "## engine alone (clean_drive.exe: no window)"
+  head -12 "$TESS_TMP/engine.strace"
+  echo "## Tessarine.exe with its window"
+  head -14 "$TESS_TMP/window.strace"
+} >"$TESS_TMP/profile.txt"
+
+# The raw figures stay beside the report, so that it can be made again.
+mkdir -p "$here/bench/raw"
+cp "$RESULTS" "$here/bench/raw/timings.txt"
+cp "$TESS_TMP/pings.txt" "$here/bench/raw/pings.txt"
+cp "$TESS_TMP/profile.txt" "$here/bench/raw/profile.txt"
+python3 "$here/bench/report.py" "$RESULTS" "$TESS_TMP/pings.txt" "$REPEAT_SAVED" "$TESS_TMP/profile.txt" \
+  >"$here/bench/results.md"
 cat "$here/bench/results.md"

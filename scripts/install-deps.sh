@@ -8,7 +8,7 @@ PACKAGES=(
   binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 mingw-w64-tools
   wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
   exfatprogs exfat-fuse ntfs-3g fuse3 fuse2fs e2fsprogs dosfstools mtools
-  fp-utils googletest zip unzip clang-format
+  fp-utils googletest zip unzip clang-format file
 )
 
 missing=()

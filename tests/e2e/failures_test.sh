@@ -69,17 +69,19 @@ tess_equal "no fill file left" "" "$(ls -A "$DIR" | grep -v '^other' || true)"
 tess_check "the other program's files are untouched" [ -s "$DIR/other1" ]
 tess_unmount "$DIR"
 
+base32_id() { # the process id as the tool writes it in its fill-file names
+  local n=$1 d=0123456789ABCDEFGHIJKLMNOPQRSTUV s=""
+  while :; do s="${d:$((n % 32)):1}$s"; n=$((n / 32)); [ "$n" -eq 0 ] && break; done
+  echo "$s"
+}
+
 echo "# a file bearing the tool's name is left alone"
 tess_make_drive tmpfs 8 "$DIR"
 tess_map_removable g "$DIR"
 tess_start g:
 w=$(tess_window)
 pid=$(drv pid "$w")
-digits=$(python3 -c "import sys; n=int(sys.argv[1]); d='0123456789ABCDEFGHIJKLMNOPQRSTUV'; s=''
-while True:
-    s=d[n%32]+s; n//=32
-    if n==0: break
-print(s)" "$pid")
+digits=$(base32_id "$pid")
 echo "precious contents" >"$DIR/_$digits.AAA"
 tess_click "$w" 1
 tess_check "the run succeeds" drv wait-log "$w" "Operation succeeded" 30000
