@@ -125,27 +125,25 @@ void ReportStop() {
     DrawGauge(50, 100, 'E');
 }
 
-enum PassResult { kPassGoOn, kPassDone, kPassFailed };
-
 // A write that got nothing: measure again and write what the drive says is
 // free. When even that gets nothing, a file system may refuse to grow this
 // file by another block; a fresh file is tried, and when a fresh file takes
-// nothing either, the fill is over.
-PassResult RecoverFromFailedWrite() {
+// nothing either, the fill is over. False when the job cannot go on.
+bool RecoverFromFailedWrite() {
     MeasureFreeSpace();
     gWorker.remainingSectors = static_cast<long long>(gWorker.freeBytes >> 9);
     unsigned asked = RecoverySectors(gWorker.remainingSectors);
     gWorker.lastWritten =
         asked != 0 ? FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile) : 0;
     if (gWorker.lastWritten != 0 || gWorker.remainingSectors <= 0) {
-        return kPassGoOn;
+        return true;
     }
     if (gWorker.sectorsInFile == 0) {
         LogLine("%I64i sectors of free space could not be written", gWorker.remainingSectors);
         gWorker.remainingSectors = 0;
-        return kPassDone;
+        return true;
     }
-    return ChangeFillFile() ? kPassGoOn : kPassFailed;
+    return ChangeFillFile();
 }
 
 JobOutcome FillFreeSpace() {
@@ -153,11 +151,8 @@ JobOutcome FillFreeSpace() {
         if (gWorker.remainingSectors > 0) {
             unsigned asked = SectorsToAsk(gWorker.remainingSectors, gWorker.sectorsInFile);
             gWorker.lastWritten = FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile);
-            if (gWorker.lastWritten == 0) {
-                PassResult recovered = RecoverFromFailedWrite();
-                if (recovered == kPassFailed) {
-                    return kJobFailed;
-                }
+            if (gWorker.lastWritten == 0 && !RecoverFromFailedWrite()) {
+                return kJobFailed;
             }
             gWorker.remainingSectors -= gWorker.lastWritten;
             gWorker.sectorsInFile += gWorker.lastWritten;
