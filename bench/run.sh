@@ -9,7 +9,7 @@ set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 REPEAT=${REPEAT:-3}
 [ "$(id -u)" -eq 0 ] || { echo "bench: needs root to mount its scratch drives"; exit 1; }
-for p in scrub secure-delete; do
+for p in scrub secure-delete strace bc; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
     { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$p" >/dev/null; }
 done
