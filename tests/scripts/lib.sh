@@ -21,6 +21,7 @@ tess_cleanup() {
   rm -rf "$TESS_TMP"
 }
 trap tess_cleanup EXIT
+trap 'exit 143' TERM INT # so that the cleanup runs when the test is stopped
 tess_on_exit() { TESS_CLEANUPS+=("$1"); }
 
 # Skips (exit 77) with a loud reason; under CI a skip is a failure.
