@@ -80,9 +80,7 @@ bench_drive() { # kind size-MiB label
     run_cmd "sfill -f -llz" "$3" sfill -f -llz "$DIR"
     echo "bench:   round $round done"
   done
-  tess_unmount "$DIR"
-  [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null; TESS_LOOP=""
-  tess_unmap_drive g
+  tess_drop_drive "$DIR" g
 }
 
 : >"$TESS_TMP/pings.txt"
@@ -100,7 +98,7 @@ for size in 256 4096; do
   run_tessarine win64 "linearity tmpfs $size MiB"
   run_dd 128k "linearity tmpfs $size MiB"
   run_engine "linearity tmpfs $size MiB"
-  tess_unmount "$DIR"; tess_unmap_drive g
+  tess_drop_drive "$DIR" g
 done
 
 # Profile: the system calls of one windowed run on a 1 GiB tmpfs, per pass
@@ -120,7 +118,7 @@ drv timed-run "$w" g: 600000 >/dev/null
 kill -INT "$tracer"; wait "$tracer" 2>/dev/null
 drv click "$w" 105
 wait "$pid"
-tess_unmount "$DIR"; tess_unmap_drive g
+tess_drop_drive "$DIR" g
 passes=$((1024 * 1024 / 128))
 {
   echo "passes $passes"

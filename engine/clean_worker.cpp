@@ -68,20 +68,20 @@ void CloseFillFile() {
     }
 }
 
-enum NewFileResult { kFileOpened, kFileNotOpened, kFileNotNamed };
+enum NewFileResult { kFileOpened, kFileNotOpened, kFileNotRecorded };
 
 // Names the next fill file, records it in the list and opens it.
 NewFileResult StartFillFile() {
     const char* name = NextTempName(gWorker.rootPath);
     if (name == nullptr) {
         LogLine("Cannot find a free file name on drive %s", gRunState.selectedDrive);
-        return kFileNotNamed;
+        return kFileNotRecorded;
     }
-    snprintf(gRunState.messageBuffer, kMessageBufferSize, "%s\\%s", gRunState.selectedDrive, name);
+    snprintf(gRunState.messageBuffer, kMessageBufferSize, "%s%s", gWorker.rootPath, name);
     FillFileNode* node = NewFillFileNode(gRunState.messageBuffer);
     if (node == nullptr) {
         LogLine("Out of memory");
-        return kFileNotNamed;
+        return kFileNotRecorded;
     }
     if (gWorker.fillListTail == nullptr) {
         gWorker.fillListHead = node;

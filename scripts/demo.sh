@@ -63,12 +63,8 @@ before=$(found_bytes)
 echo "demo: three files of 2 MiB were written and deleted; $before bytes of them are still in the image"
 mount_stick
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "demo: creating a Wine prefix for the demo (once)"
-  "$WINE64" wineboot -i >/dev/null 2>&1 </dev/null
-  "$WINESERVER" -w
-fi
-"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+[ -f "$WINEPREFIX/system.reg" ] || echo "demo: creating a Wine prefix for the demo (once)"
+tess_make_prefix || { echo "demo: cannot make a Wine prefix"; exit 1; }
 tess_map_drive e "$stick" floppy
 "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null
 

@@ -61,8 +61,7 @@ Cleaning un-used sectors on drive $drive" "$(echo "$log" | head -2)"
   tess_unmount "$DIR"
   tess_equal "$kind: no secret left in the raw image" 0 "$(tess_marker_count "$TESS_IMAGE" "$MARKER")"
   tess_check "$kind: file system clean" tess_fsck "$kind"
-  [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null; TESS_LOOP=""
-  tess_unmap_drive g
+  tess_drop_drive "$DIR" g
 }
 
 run_wipe exfat 32 list

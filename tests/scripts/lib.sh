@@ -120,6 +120,14 @@ tess_unmount() {
   done
   umount -l "$dir" 2>/dev/null || true
 }
+# Done with a scratch drive: unmounted, its loop device freed, its letter unmapped.
+tess_drop_drive() { # dir [letter]
+  tess_unmount "$1"
+  [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null
+  TESS_LOOP=""
+  [ -n "${2:-}" ] && tess_unmap_drive "$2"
+  return 0
+}
 # Mounts an existing image again after tess_unmount.
 tess_remount() {
   local kind=$1 dir=$2

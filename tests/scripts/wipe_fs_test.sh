@@ -38,9 +38,7 @@ wipe_one() {
     tess_equal "$kind: no deleted data left in the raw image" 0 "$(tess_marker_count "$TESS_IMAGE" "$MARKER")"
     tess_check "$kind: the file system is clean" tess_fsck "$kind"
   fi
-  tess_unmount "$DIR"
-  [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null; TESS_LOOP=""
-  tess_unmap_drive g
+  tess_drop_drive "$DIR" g
 }
 
 wipe_one ext2 16 512

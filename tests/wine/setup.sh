@@ -22,14 +22,8 @@ echo ":$display" >"$bin/wine-display"
 export DISPLAY=":$display"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "setup: creating the Wine prefix $WINEPREFIX"
-  "$WINE64" wineboot -i >"$bin/wineboot.log" 2>&1 </dev/null || true
-  "$WINESERVER" -w  # the registry reaches the disk when the server ends
-  [ -f "$WINEPREFIX/system.reg" ] || { echo "setup: wineboot failed"; cat "$bin/wineboot.log"; exit 1; }
-fi
-# Without a window manager, Wine would wait 2 s for one on every destroyed window.
-"$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+[ -f "$WINEPREFIX/system.reg" ] || echo "setup: creating the Wine prefix $WINEPREFIX"
+tess_make_prefix "$bin/wineboot.log" || { echo "setup: wineboot failed"; cat "$bin/wineboot.log"; exit 1; }
 
 # Drives for the drive-type tests: a: and e: removable, f: fixed; none is written.
 mkdir -p "$bin/drives/diskette" "$bin/drives/removable" "$bin/drives/fixed"

@@ -30,6 +30,18 @@ tess_unmap_drive() {
   "$WINE64" reg delete 'HKLM\Software\Wine\Drives' /v "$1:" /f >/dev/null 2>&1 || true
 }
 
+# Makes the prefix once (wineboot -i) and sets what the tool's windows need:
+# without a window manager Wine would wait 2 s for one on every destroyed
+# window, so its windows are unmanaged (Wine draws their frames).
+tess_make_prefix() {
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINE64" wineboot -i >"${1:-/dev/null}" 2>&1 </dev/null || true
+    "$WINESERVER" -w # the registry reaches the disk when the server ends
+    [ -f "$WINEPREFIX/system.reg" ] || return 1
+  fi
+  "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+}
+
 # Drive types are read when Wine's services start: after mapping drives, a
 # fresh persistent server and services.
 tess_restart_wine() {
