@@ -1,7 +1,11 @@
 // The cleaning job: measure the drive's free space, fill it with zero-filled
-// files written 128 KiB at a time, report each stage in the log and the
-// progress in the gauge, honour the stop request, and delete every fill file
-// whatever the outcome.
+// files written 128 KiB at a time until the drive takes no more, report each
+// stage in the log and the progress in the gauge, honour the stop request,
+// and delete every fill file whatever the outcome.
+//
+// "Operation succeeded" is reported only when every fill file was flushed and
+// a measurement taken after a write that got nothing found no whole free
+// sector. Any other end is a stop or a failure.
 //
 // The fill loop runs once per 128 KiB written, so it does no allocation, no
 // formatting and no system call besides the write and the gauge repaint.
@@ -39,9 +43,26 @@ struct WorkerFields {
     FillFileNode* fillListHead;
     FillFileNode* fillListTail;
     char rootPath[4];
+    // Every sector this job wrote, and the most it may write.
+    unsigned long long writtenSectors;
+    unsigned long long writeLimit;
 };
 
 WorkerFields gWorker;
+
+// How a fill ends. Only kFillComplete is a success: a measurement taken after
+// a write that got nothing found no whole free sector.
+enum FillEnd {
+    kFillGoesOn, // not over: the fill file is open
+    kFillComplete,
+    kFillStopped,
+    kFillMeasureLost, // the drive could not be measured again
+    kFillUnwritable,  // the drive reports free sectors that no write takes
+    kFillNoName,      // the next fill file had no name...
+    kFillNoMemory,    // ...or no list node...
+    kFillNotOpened,   // ...or could not be opened, while space was still free
+    kFillFlushFailed, // a fill file's zeros may not have reached the medium
+};
 
 // Formats into the shared message buffer and logs it. The formats are the
 // tool's own texts and use "%I64i", which the format checker does not know,
@@ -58,30 +79,35 @@ bool MeasureFreeSpace() {
     return QueryFreeBytes(gWorker.rootPath, &gWorker.freeBytes);
 }
 
-// Data still in a cache when its file is deleted never reaches the medium:
-// every fill file is flushed before it is closed.
-void CloseFillFile() {
-    if (gWorker.fillFile != nullptr) {
-        FileFlush(gWorker.fillFile);
-        FileClose(gWorker.fillFile);
-        gWorker.fillFile = nullptr;
-    }
+long long FreeSectors() {
+    return static_cast<long long>(gWorker.freeBytes >> 9);
 }
 
-enum NewFileResult { kFileOpened, kFileNotOpened, kFileNotRecorded };
+// Data still in a cache when its file is deleted never reaches the medium:
+// every fill file is flushed before it is closed. False when the flush
+// failed.
+bool CloseFillFile() {
+    if (gWorker.fillFile == nullptr) {
+        return true;
+    }
+    bool flushed = FileFlush(gWorker.fillFile) == 0;
+    FileClose(gWorker.fillFile);
+    gWorker.fillFile = nullptr;
+    return flushed;
+}
 
-// Names the next fill file, records it in the list and opens it.
-NewFileResult StartFillFile() {
+// Names the next fill file, records it in the list and opens it. Nothing is
+// logged but "Creating file"; the caller decides whether a missing file
+// matters.
+FillEnd StartFillFile() {
     const char* name = NextTempName(gWorker.rootPath);
     if (name == nullptr) {
-        LogLine("Cannot find a free file name on drive %s", gRunState.selectedDrive);
-        return kFileNotRecorded;
+        return kFillNoName;
     }
     snprintf(gRunState.messageBuffer, kMessageBufferSize, "%s%s", gWorker.rootPath, name);
     FillFileNode* node = NewFillFileNode(gRunState.messageBuffer);
     if (node == nullptr) {
-        LogLine("Out of memory");
-        return kFileNotRecorded;
+        return kFillNoMemory;
     }
     if (gWorker.fillListTail == nullptr) {
         gWorker.fillListHead = node;
@@ -92,84 +118,137 @@ NewFileResult StartFillFile() {
     gWorker.sectorsInFile = 0;
     LogLine("Creating file [%s]", node->Name);
     gWorker.fillFile = FileOpen(node->Name, "wb");
-    return gWorker.fillFile != nullptr ? kFileOpened : kFileNotOpened;
+    return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
 }
 
-// Closes the current fill file and opens the next. False when the job cannot
-// go on; the extra, empty file after an exact fill may fail to open.
-bool ChangeFillFile() {
-    CloseFillFile();
-    NewFileResult result = StartFillFile();
-    if (result == kFileNotOpened) {
-        if (gWorker.remainingSectors <= 0) {
-            return true;
-        }
-        LogLine("Error opening file [%s]", gWorker.fillListTail->Name);
+// What a measurement taken after a write that got nothing says: the fill is
+// complete when no whole sector is free. *end is set when the fill is over.
+bool MeasureAfterEmptyWrite(FillEnd* end) {
+    if (!MeasureFreeSpace()) {
+        *end = kFillMeasureLost;
         return false;
     }
-    return result == kFileOpened;
+    if (FreeSectors() == 0) {
+        *end = kFillComplete;
+        return false;
+    }
+    return true;
 }
 
-void ReportSuccess() {
-    LogLine("Operation succeeded");
-    CloseFillFile();
-    DrawGauge(100, 100, 'W');
-    HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
-    EnableWindow(GetDlgItem(window, IDC_QUIT_BUTTON), TRUE);
-    EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), FALSE);
+// Closes the current fill file and opens the next. A file that cannot be had
+// ends the fill; that alone is no failure when nothing is free any more (the
+// extra, empty file after an exact fill).
+bool ChangeFillFile(FillEnd* end) {
+    if (!CloseFillFile()) {
+        *end = kFillFlushFailed;
+        return false;
+    }
+    FillEnd opened = StartFillFile();
+    if (opened == kFillGoesOn) {
+        return true;
+    }
+    if (MeasureAfterEmptyWrite(end)) {
+        *end = opened;
+    }
+    return false;
 }
 
-void ReportStop() {
-    LogLine("Operation was stopped");
-    CloseFillFile();
-    DrawGauge(50, 100, 'E');
-}
-
-// A write that got nothing: measure again and write what the drive says is
-// free. When even that gets nothing, a file system may refuse to grow this
-// file by another block; a fresh file is tried, and when a fresh file takes
-// nothing either, the fill is over. False when the job cannot go on.
-bool RecoverFromFailedWrite() {
-    MeasureFreeSpace();
-    gWorker.remainingSectors = static_cast<long long>(gWorker.freeBytes >> 9);
-    unsigned asked = RecoverySectors(gWorker.remainingSectors);
+// A write that got nothing: the drive is full, or will not grow this file,
+// or is failing. Measure again; write what the drive says is free into this
+// file, else into a fresh one; free space that a fresh file cannot take
+// either is free space that cannot be written.
+bool RecoverFromEmptyWrite(FillEnd* end) {
+    if (!MeasureAfterEmptyWrite(end)) {
+        return false;
+    }
+    if (gWorker.remainingSectors > 0) {
+        gWorker.remainingSectors = FreeSectors();
+    }
     gWorker.lastWritten =
-        asked != 0 ? FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile) : 0;
-    if (gWorker.lastWritten != 0 || gWorker.remainingSectors <= 0) {
+        FileWrite(gWorker.writeBuffer, kSectorSize, RecoverySectors(FreeSectors()), gWorker.fillFile);
+    if (gWorker.lastWritten != 0) {
         return true;
     }
     if (gWorker.sectorsInFile == 0) {
-        LogLine("%I64i sectors of free space could not be written", gWorker.remainingSectors);
-        gWorker.remainingSectors = 0;
-        return true;
+        *end = kFillUnwritable;
+        return false;
     }
-    return ChangeFillFile();
+    return ChangeFillFile(end);
 }
 
-JobOutcome FillFreeSpace() {
+// Writes until the drive takes no more: first the measured count, then on
+// past it (within the write limit) for the free space the measurement missed.
+FillEnd FillFreeSpace() {
+    FillEnd end;
     for (;;) {
-        if (gWorker.remainingSectors > 0) {
-            unsigned asked = SectorsToAsk(gWorker.remainingSectors, gWorker.sectorsInFile);
-            gWorker.lastWritten = FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile);
-            if (gWorker.lastWritten == 0 && !RecoverFromFailedWrite()) {
-                return kJobFailed;
-            }
-            gWorker.remainingSectors -= gWorker.lastWritten;
-            gWorker.sectorsInFile += gWorker.lastWritten;
-            if (gWorker.sectorsInFile >= kFileCapSectors && !ChangeFillFile()) {
-                return kJobFailed;
-            }
+        long long left = SectorsLeft(gWorker.remainingSectors, gWorker.writtenSectors, gWorker.writeLimit);
+        if (left <= 0) {
+            // The write limit is reached: what is still free was not written.
+            return MeasureAfterEmptyWrite(&end) ? kFillUnwritable : end;
+        }
+        unsigned asked = SectorsToAsk(left, gWorker.sectorsInFile);
+        gWorker.lastWritten = FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile);
+        if (gWorker.lastWritten == 0 && !RecoverFromEmptyWrite(&end)) {
+            return end;
+        }
+        gWorker.remainingSectors -= gWorker.lastWritten;
+        gWorker.writtenSectors += gWorker.lastWritten;
+        gWorker.sectorsInFile += gWorker.lastWritten;
+        if (gWorker.sectorsInFile >= kFileCapSectors && !ChangeFillFile(&end)) {
+            return end;
         }
         DrawGauge(ProgressPercent(gWorker.totalSectors, gWorker.remainingSectors), 100, 'W');
-        if (gWorker.remainingSectors <= 0) {
-            ReportSuccess();
-            return kJobSucceeded;
-        }
         if (gRunState.stopRequest.load(std::memory_order_relaxed) != 0) {
-            ReportStop();
-            return kJobStopped;
+            return kFillStopped;
         }
     }
+}
+
+// The one place that turns the end of a fill into the job's outcome and its
+// report. The last fill file is flushed first: a success is reported only
+// when its zeros reached the medium.
+JobOutcome ConcludeFill(FillEnd end) {
+    const char* drive = gRunState.selectedDrive;
+    FillFileNode* last = gWorker.fillListTail;
+    if (!CloseFillFile() && end == kFillComplete) {
+        end = kFillFlushFailed;
+    }
+    switch (end) {
+    case kFillComplete: {
+        LogLine("Operation succeeded");
+        DrawGauge(100, 100, 'W');
+        HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
+        EnableWindow(GetDlgItem(window, IDC_QUIT_BUTTON), TRUE);
+        EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), FALSE);
+        return kJobSucceeded;
+    }
+    case kFillStopped:
+        LogLine("Operation was stopped");
+        DrawGauge(50, 100, 'E');
+        return kJobStopped;
+    case kFillMeasureLost:
+        LogLine("Cannot detect Free space on drive %s", drive);
+        LogLine("Be sure drive %s is available to the system", drive);
+        return kJobFailed;
+    case kFillUnwritable:
+        LogLine("%I64i sectors of free space could not be written", FreeSectors());
+        return kJobFailed;
+    case kFillNoName:
+        LogLine("Cannot find a free file name on drive %s", drive);
+        return kJobFailed;
+    case kFillNoMemory:
+        LogLine("Out of memory");
+        return kJobFailed;
+    case kFillNotOpened:
+        LogLine("Error opening file [%s]", last->Name);
+        return kJobFailed;
+    case kFillFlushFailed:
+        LogLine("Error writing file [%s]", last->Name);
+        return kJobFailed;
+    case kFillGoesOn: // not an end
+        break;
+    }
+    return kJobFailed;
 }
 
 } // namespace
@@ -190,24 +269,22 @@ JobOutcome RunCleaningJob() {
     LogLine("Free space on drive %s is %I64i in Sectors", drive,
             static_cast<long long>(gWorker.totalSectors));
     gWorker.remainingSectors = static_cast<long long>(gWorker.totalSectors);
+    gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
 
     JobOutcome outcome = kJobFailed;
-    NewFileResult first = StartFillFile();
-    if (first == kFileNotOpened) {
-        LogLine("Error opening file [%s]", gWorker.fillListTail->Name);
-    } else if (first == kFileOpened) {
+    FillEnd first = StartFillFile();
+    if (first == kFillGoesOn) {
         gWorker.writeBuffer = static_cast<char*>(calloc(1, kWriteBufferSize));
-        if (gWorker.writeBuffer == nullptr) {
-            LogLine("Out of memory");
-        } else {
-            outcome = FillFreeSpace();
-        }
-        CloseFillFile();
+        outcome = ConcludeFill(gWorker.writeBuffer != nullptr ? FillFreeSpace() : kFillNoMemory);
+    } else {
+        outcome = ConcludeFill(first);
     }
 
     free(gWorker.writeBuffer);
     gWorker.writeBuffer = nullptr;
-    DeleteFillFiles(gWorker.fillListHead);
+    if (DeleteFillFiles(gWorker.fillListHead) != 0) {
+        outcome = kJobFailed;
+    }
     gWorker.fillListHead = nullptr;
     gWorker.fillListTail = nullptr;
     return outcome;

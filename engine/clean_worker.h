@@ -6,7 +6,7 @@
 enum JobOutcome {
     kJobSucceeded,
     kJobStopped,
-    kJobFailed,        // a fill file could not be named, allocated or opened
+    kJobFailed,        // free space left unwritten or unflushed, or a fill file left
     kJobMeasureFailed, // the drive's free space could not be read
 };
 

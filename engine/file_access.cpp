@@ -98,6 +98,6 @@ bool FileExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-void FileDelete(const char* path) {
-    DeleteFileA(path);
+bool FileDelete(const char* path) {
+    return DeleteFileA(path) || !FileExists(path);
 }

@@ -27,6 +27,8 @@ long long FileTell(HANDLE file);
 int FileFlush(HANDLE file);
 // By full path; true when a file or directory of that name exists.
 bool FileExists(const char* path);
-void FileDelete(const char* path);
+// True when the file is gone: deleted, or never there (a fill file that
+// could not be created, or a drive that is no longer there).
+bool FileDelete(const char* path);
 
 #endif

@@ -5,12 +5,14 @@
 // twice within it.
 #include "engine/fill_files.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
 #include <windows.h>
 
 #include "engine/file_access.h"
+#include "ui/message_log.h"
 
 namespace {
 
@@ -99,12 +101,20 @@ FillFileNode* NewFillFileNode(const char* path) {
     return node;
 }
 
-void DeleteFillFiles(FillFileNode* first) {
+unsigned DeleteFillFiles(FillFileNode* first) {
+    unsigned left = 0;
     while (first != nullptr) {
         FillFileNode* next = first->Next;
-        FileDelete(first->Name);
+        if (!FileDelete(first->Name)) {
+            // The user must know why the drive is full afterwards.
+            char line[kLogLineSize];
+            snprintf(line, sizeof line, "Cannot delete file [%s]", first->Name);
+            AddLogLine(line);
+            ++left;
+        }
         free(first->Name);
         free(first);
         first = next;
     }
+    return left;
 }

@@ -24,7 +24,8 @@ void ResetTempNames();
 FillFileNode* NewFillFileNode(const char* path);
 
 // Deletes the file of every node from first on, in list order, and releases
-// the nodes. A file that cannot be deleted does not stop the others.
-void DeleteFillFiles(FillFileNode* first);
+// the nodes. A file that stays on the drive is named in the log and does not
+// stop the others. Returns the number of files left.
+unsigned DeleteFillFiles(FillFileNode* first);
 
 #endif

@@ -30,3 +30,14 @@ unsigned ProgressPercent(unsigned long long totalSectors, long long remainingSec
     }
     return percent > 100 ? 100 : static_cast<unsigned>(percent);
 }
+
+unsigned long long WriteLimit(unsigned long long totalSectors) {
+    unsigned long long extra = kMinExtraSectors;
+    return totalSectors + (totalSectors > extra ? totalSectors : extra);
+}
+
+long long SectorsLeft(long long remainingSectors, unsigned long long writtenSectors,
+                      unsigned long long writeLimit) {
+    long long allowed = writtenSectors < writeLimit ? static_cast<long long>(writeLimit - writtenSectors) : 0;
+    return remainingSectors > 0 && remainingSectors < allowed ? remainingSectors : allowed;
+}

@@ -8,6 +8,9 @@ enum : unsigned {
     kWriteBufferSize = kSectorSize * kChunkSectors,
     kFileCapSectors = 0x3FFFFF,
     kChunkCutPoint = kFileCapSectors - kChunkSectors,
+    // The least a job may write past its measured count (8 MiB): a drive that
+    // takes zeros without filling up must still come to an end.
+    kMinExtraSectors = 16384,
 };
 
 // Sectors that the next regular write asks for.
@@ -19,5 +22,15 @@ unsigned RecoverySectors(long long freeSectors);
 
 // Share written, 0 to 100. A drive with no whole sector free counts as done.
 unsigned ProgressPercent(unsigned long long totalSectors, long long remainingSectors);
+
+// The most a job that measured totalSectors may write: its count, and as
+// much again (at least kMinExtraSectors) for the free space that the
+// measurement missed.
+unsigned long long WriteLimit(unsigned long long totalSectors);
+
+// What the next write may cover: the rest of the measured count while there
+// is one, then whatever the write limit still allows.
+long long SectorsLeft(long long remainingSectors, unsigned long long writtenSectors,
+                      unsigned long long writeLimit);
 
 #endif

@@ -1,8 +1,8 @@
-// The cleaning job on a simulated drive: the write requests, the fill files,
-// the log lines and the gauge, for every way a job can go.
+// The cleaning job on a simulated drive, one row per way a drive can behave:
+// the write requests, the log lines, the gauge, the buttons, and what is left
+// on the drive. "Operation succeeded" must mean that every free sector was
+// written and flushed.
 #include <gtest/gtest.h>
-
-#include <stdlib.h>
 
 #include <algorithm>
 #include <string>
@@ -11,9 +11,11 @@
 
 #include "engine/clean_worker.h"
 #include "engine/fill_files.h"
+#include "engine/free_space.h"
 #include "fakes/fake_drive.h"
 #include "fakes/fake_window.h"
 #include "frame/run_state.h"
+#include "ui/control_ids.h"
 
 namespace {
 
@@ -38,12 +40,6 @@ std::string Name(const char* counter) {
     return std::string("E:\\_") + digits + "." + counter;
 }
 
-Lines MeasuringLines(unsigned long long sectors) {
-    return {"Cleaning un-used sectors on drive E:",
-            "Free space on drive E: is " + std::to_string(sectors * 512) + " in byte",
-            "Free space on drive E: is " + std::to_string(sectors) + " in Sectors"};
-}
-
 Lines Creating(std::initializer_list<const char*> counters) {
     Lines lines;
     for (const char* c : counters) {
@@ -57,172 +53,262 @@ Lines operator+(Lines a, const Lines& b) {
     return a;
 }
 
+const unsigned long long kOneFile = 4194303;
+const char kSucceeded[] = "Operation succeeded";
+
+struct Row {
+    const char* name;
+    void (*drive)(); // sets up gFakeDrive
+    JobOutcome outcome;
+    std::initializer_list<const char*> files;
+    Lines tail;    // the lines after the "Creating file" lines
+    Runs requests; // empty: not checked
+};
+
+const Row kRows[] = {
+    {"diskette: 11 chunks, one of 31, then a write that gets nothing",
+     [] { gFakeDrive.freeSectors = 2847; },
+     kJobSucceeded,
+     {"AAA"},
+     {kSucceeded},
+     {{256, 11}, {31, 1}, {256, 1}}},
+    {"exactly one chunk",
+     [] { gFakeDrive.freeSectors = 256; },
+     kJobSucceeded,
+     {"AAA"},
+     {kSucceeded},
+     {{256, 2}}},
+    {"one sector",
+     [] { gFakeDrive.freeSectors = 1; },
+     kJobSucceeded,
+     {"AAA"},
+     {kSucceeded},
+     {{1, 1}, {256, 1}}},
+    {"less than a sector free", [] {}, kJobSucceeded, {"AAA"}, {kSucceeded}, {{256, 1}}},
+    {"exactly one file: a second, empty one follows",
+     [] { gFakeDrive.freeSectors = kOneFile; },
+     kJobSucceeded,
+     {"AAA", "AAB"},
+     {kSucceeded},
+     {{256, 16383}, {255, 1}, {256, 1}}},
+    {"8 GiB: four full files and one of 4 sectors",
+     [] { gFakeDrive.freeSectors = 4 * kOneFile + 4; },
+     kJobSucceeded,
+     {"AAA", "AAB", "AAC", "AAD", "AAE"},
+     {kSucceeded},
+     {{256, 16383},
+      {255, 1},
+      {256, 16383},
+      {255, 1},
+      {256, 16383},
+      {255, 1},
+      {256, 16383},
+      {255, 1},
+      {4, 1},
+      {256, 1}}},
+    {"the measurement was short: the fill writes on until the drive is full",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.hiddenSectors = 7; },
+     kJobSucceeded,
+     {"AAA"},
+     {kSucceeded},
+     {{256, 11}, {24, 1}, {256, 2}}},
+    {"another program fills the drive: the empty write measures 0 free",
+     [] { gFakeDrive.freeSectors = 2000, gFakeDrive.shrinkAfterWrites = 2, gFakeDrive.shrinkBy = 1000; },
+     kJobSucceeded,
+     {"AAA"},
+     {kSucceeded},
+     {{256, 5}}},
+    {"a failed write: measured again, the retry asks 256, not 488",
+     [] { gFakeDrive.freeSectors = 1000, gFakeDrive.failWriteAt = 3; },
+     kJobSucceeded,
+     {"AAA"},
+     {kSucceeded},
+     {{256, 4}, {232, 1}, {256, 1}}},
+    {"a file system that will not grow a file past 300 sectors: fresh files go on",
+     [] { gFakeDrive.freeSectors = 1000, gFakeDrive.fileGrowthLimit = 300; },
+     kJobSucceeded,
+     {"AAA", "AAB", "AAC", "AAD"},
+     {kSucceeded},
+     {}},
+    {"the empty extra file after an exact fill cannot be opened: no failure by itself",
+     [] { gFakeDrive.freeSectors = kOneFile, gFakeDrive.failOpenAt = 1; },
+     kJobSucceeded,
+     {"AAA", "AAB"},
+     {kSucceeded},
+     {}},
+    {"an existing file of the tool's name is left alone",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files[Name("AAA")].sectors = 10; },
+     kJobSucceeded,
+     {"ABA"},
+     {kSucceeded},
+     {}},
+    {"free space that no file takes",
+     [] { gFakeDrive.freeSectors = 1000, gFakeDrive.unwritableSectors = 100; },
+     kJobFailed,
+     {"AAA", "AAB"},
+     {"100 sectors of free space could not be written"},
+     {{256, 4}, {100, 4}}},
+    {"failing flash: every write fails after 5000 sectors",
+     [] { gFakeDrive.freeSectors = 100000, gFakeDrive.failingAfterSectors = 5000; },
+     kJobFailed,
+     {"AAA", "AAB"},
+     {"94880 sectors of free space could not be written"},
+     {}},
+    {"a drive that never fills: the writing ends 8 MiB past the count",
+     [] { gFakeDrive.freeSectors = 1000, gFakeDrive.compresses = true; },
+     kJobFailed,
+     {"AAA"},
+     {"1000 sectors of free space could not be written"},
+     {{256, 3}, {232, 1}, {256, 64}}},
+    {"the flush fails",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.flushFails = true; },
+     kJobFailed,
+     {"AAA"},
+     {"Error writing file [" + Name("AAA") + "]"},
+     {}},
+    {"the flush of a full file fails: no next file",
+     [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.flushFails = true; },
+     kJobFailed,
+     {"AAA"},
+     {"Error writing file [" + Name("AAA") + "]"},
+     {{256, 16383}, {255, 1}}},
+    {"the stick is pulled out after 5 writes",
+     [] { gFakeDrive.freeSectors = 100000, gFakeDrive.vanishAfterWrites = 5; },
+     kJobFailed,
+     {"AAA"},
+     {"Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"},
+     {{256, 6}}},
+    {"a later fill file cannot be opened while space is free",
+     [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.failOpenAt = 1; },
+     kJobFailed,
+     {"AAA", "AAB"},
+     {"Error opening file [" + Name("AAB") + "]"},
+     {}},
+    {"deletion refused: the file is named after the outcome",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.deleteRefused = true; },
+     kJobFailed,
+     {"AAA"},
+     {kSucceeded, "Cannot delete file [" + Name("AAA") + "]"},
+     {}},
+    {"the first file cannot be opened",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.failOpenAt = 0; },
+     kJobFailed,
+     {"AAA"},
+     {"Error opening file [" + Name("AAA") + "]"},
+     {}},
+    {"Stop: the current pass completes",
+     [] { gFakeDrive.freeSectors = 100000, gFakeDrive.stopAfterWrites = 5; },
+     kJobStopped,
+     {"AAA"},
+     {"Operation was stopped"},
+     {{256, 5}}},
+    {"a Stop given before the first write is honoured after it",
+     [] { gFakeDrive.freeSectors = 100000, gRunState.stopRequest = 1; },
+     kJobStopped,
+     {"AAA"},
+     {"Operation was stopped"},
+     {{256, 1}}},
+};
+
 class FillLoopTest : public ::testing::Test {
   protected:
     void SetUp() override {
         static char buffer[kMessageBufferSize];
         gRunState.messageBuffer = buffer;
-        gRunState.selectedDrive[0] = 'E';
-        gRunState.selectedDrive[1] = ':';
-        gRunState.selectedDrive[2] = '\0';
+        lstrcpyA(gRunState.selectedDrive, "E:");
+        // A window with the two buttons that the worker switches on success.
+        window = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr, nullptr, nullptr);
+        for (int id : {IDC_QUIT_BUTTON, IDC_STOP_BUTTON}) {
+            CreateWindowA("BUTTON", "", WS_CHILD, 0, 0, 5, 5, window, reinterpret_cast<HMENU>(id), nullptr,
+                          nullptr);
+        }
+        gRunState.dialogWindow.store(window);
+    }
+    void TearDown() override {
+        gRunState.dialogWindow.store(nullptr);
+        DestroyWindow(window);
+    }
+    void Reset() {
         gRunState.stopRequest = 0;
         ResetFakeDrive();
         ResetTempNames();
         gLoggedLines.clear();
         gGaugeCalls.clear();
+        EnableWindow(GetDlgItem(window, IDC_QUIT_BUTTON), FALSE); // as in Running
+        EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), TRUE);
     }
-
-    // Nothing may be left on the drive, whatever the outcome.
-    void ExpectDriveClean(unsigned long long freeAtStart) {
-        for (const auto& file : gFakeDrive.files) {
-            if (!file.first.empty() && file.first.find("_") != std::string::npos) {
-                ADD_FAILURE() << "fill file left: " << file.first;
-            }
-        }
-        EXPECT_EQ(gFakeDrive.freeSectors, freeAtStart);
-        EXPECT_EQ(gFakeDrive.unflushedCloses, 0) << "every fill file is flushed before it is closed";
-        for (const auto& file : gFakeDrive.openOrder) {
-            EXPECT_FALSE(gFakeDrive.files.count(file) && gFakeDrive.files[file].open) << file << " left open";
-        }
-    }
+    HWND window = nullptr;
 };
 
-TEST_F(FillLoopTest, SuccessfulFills) {
-    struct Row {
-        const char* name;
-        unsigned long long sectors;
-        Runs requests;
-        std::initializer_list<const char*> files;
-    } rows[] = {
-        {"diskette", 2847, {{256, 11}, {31, 1}}, {"AAA"}},
-        {"exactly one chunk", 256, {{256, 1}}, {"AAA"}},
-        {"one sector", 1, {{1, 1}}, {"AAA"}},
-        {"exactly one file: a second, empty one follows", 4194303, {{256, 16383}, {255, 1}}, {"AAA", "AAB"}},
-        {"8 GiB: four full files and one of 4 sectors",
-         16777216,
-         {{256, 16383},
-          {255, 1},
-          {256, 16383},
-          {255, 1},
-          {256, 16383},
-          {255, 1},
-          {256, 16383},
-          {255, 1},
-          {4, 1}},
-         {"AAA", "AAB", "AAC", "AAD", "AAE"}},
-        {"less than a sector free", 0, {}, {"AAA"}},
-    };
-    for (const Row& row : rows) {
+TEST_F(FillLoopTest, EveryWayADriveCanBehave) {
+    for (const Row& row : kRows) {
         SCOPED_TRACE(row.name);
-        SetUp();
-        gFakeDrive.freeSectors = row.sectors;
-        EXPECT_EQ(RunCleaningJob(), kJobSucceeded);
-        EXPECT_EQ(RunLengths(gFakeDrive.requests), row.requests);
-        EXPECT_EQ(gLoggedLines,
-                  MeasuringLines(row.sectors) + Creating(row.files) + Lines{"Operation succeeded"});
-        ASSERT_FALSE(gGaugeCalls.empty());
-        const GaugeCall& last = gGaugeCalls.back();
-        EXPECT_EQ(last.value, 100u);
-        EXPECT_EQ(last.letter, 'W');
-        // One repaint per pass, every one green, never going back.
+        Reset();
+        row.drive();
+        unsigned long long reported = 0;
+        QueryFreeBytes("E:\\", &reported);
+        reported /= 512;
+        // Another program may take some of it during the run.
+        const unsigned long long realFree = gFakeDrive.freeSectors - gFakeDrive.shrinkBy;
+        const bool drivePulled = gFakeDrive.vanishAfterWrites >= 0;
+
+        EXPECT_EQ(RunCleaningJob(), row.outcome);
+        Lines expected = {"Cleaning un-used sectors on drive E:",
+                          "Free space on drive E: is " + std::to_string(reported * 512) + " in byte",
+                          "Free space on drive E: is " + std::to_string(reported) + " in Sectors"};
+        expected = expected + Creating(row.files) + row.tail;
+        EXPECT_EQ(gLoggedLines, expected);
+        if (!row.requests.empty()) {
+            EXPECT_EQ(RunLengths(gFakeDrive.requests), row.requests);
+        }
+
+        // The gauge: green and never going back while working; full at a
+        // success, red at half after a stop, untouched by a failure.
         unsigned previous = 0;
         for (const GaugeCall& call : gGaugeCalls) {
             EXPECT_EQ(call.maximum, 100u);
-            EXPECT_EQ(call.letter, 'W');
-            EXPECT_GE(call.value, previous);
-            previous = call.value;
+            if (&call != &gGaugeCalls.back() || row.outcome != kJobStopped) {
+                EXPECT_EQ(call.letter, 'W');
+                EXPECT_GE(call.value, previous);
+                previous = call.value;
+            }
         }
-        size_t passes = std::max<size_t>(gFakeDrive.requests.size(), 1);
-        EXPECT_EQ(gGaugeCalls.size(), passes + 1);
-        // Deleted in the order of creation.
-        Lines names;
-        for (const char* c : row.files) {
-            names.push_back(Name(c));
+        bool succeeded = std::find(expected.begin(), expected.end(), kSucceeded) != expected.end();
+        if (succeeded) {
+            ASSERT_FALSE(gGaugeCalls.empty());
+            EXPECT_EQ(gGaugeCalls.back().value, 100u);
+        } else if (row.outcome == kJobStopped) {
+            EXPECT_EQ(gGaugeCalls.back().value, 50u);
+            EXPECT_EQ(gGaugeCalls.back().letter, 'E');
         }
-        EXPECT_EQ(gFakeDrive.deleted, names);
-        ExpectDriveClean(row.sectors);
+        // Only a success switches the buttons: Quit on, Stop off.
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_QUIT_BUTTON)) != 0, succeeded);
+        EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_STOP_BUTTON)) != 0, !succeeded);
+
+        // A success wrote every sector the drive had, and flushed every file.
+        if (succeeded && !gFakeDrive.compresses) {
+            EXPECT_EQ(gFakeDrive.taken, realFree) << "every free sector written";
+        }
+        if (!gFakeDrive.flushFails && !drivePulled) {
+            EXPECT_EQ(gFakeDrive.unflushedCloses, 0) << "every fill file is flushed before it is closed";
+        }
+        // Nothing is left, every file closed, deleted in creation order.
+        for (const auto& file : gFakeDrive.files) {
+            EXPECT_FALSE(file.second.open) << file.first << " left open";
+        }
+        if (!gFakeDrive.deleteRefused && !drivePulled) {
+            Lines names;
+            for (const char* c : row.files) {
+                names.push_back(Name(c));
+            }
+            EXPECT_EQ(gFakeDrive.deleted, names);
+            EXPECT_EQ(gFakeDrive.freeSectors, realFree);
+        }
     }
 }
 
-TEST_F(FillLoopTest, DriveFillsUpEarly) {
-    // Another program takes 1000 sectors after the second write: the write
-    // that gets nothing is followed by a measurement that finds 0 free.
-    gFakeDrive.freeSectors = 2000;
-    gFakeDrive.shrinkAfterWrites = 2;
-    gFakeDrive.shrinkBy = 1000;
-    EXPECT_EQ(RunCleaningJob(), kJobSucceeded);
-    EXPECT_EQ(RunLengths(gFakeDrive.requests), (Runs{{256, 5}}));
-    EXPECT_EQ(gLoggedLines, MeasuringLines(2000) + Creating({"AAA"}) + Lines{"Operation succeeded"});
-    EXPECT_EQ(gGaugeCalls.back().value, 100u);
-    ExpectDriveClean(1000);
-}
-
-TEST_F(FillLoopTest, FailedWriteIsRetriedWithWhatIsFree) {
-    gFakeDrive.freeSectors = 1000;
-    gFakeDrive.failWriteAt = 3;
-    EXPECT_EQ(RunCleaningJob(), kJobSucceeded);
-    // After the failure: measured again (488 free), asked for 256, not 488.
-    EXPECT_EQ(RunLengths(gFakeDrive.requests), (Runs{{256, 4}, {232, 1}}));
-    EXPECT_EQ(gLoggedLines, MeasuringLines(1000) + Creating({"AAA"}) + Lines{"Operation succeeded"});
-    ExpectDriveClean(1000);
-}
-
-TEST_F(FillLoopTest, WriteFailsWithSpaceLeftThenRecovers) {
-    // A file system that will not grow one file past 300 sectors: each file
-    // takes what it can, and a fresh one goes on.
-    gFakeDrive.freeSectors = 1000;
-    gFakeDrive.fileGrowthLimit = 300;
-    EXPECT_EQ(RunCleaningJob(), kJobSucceeded);
-    // 300 per file; a failed write, its retry, and a fresh file each time.
-    EXPECT_EQ(RunLengths(gFakeDrive.requests), (Runs{{256, 9}, {144, 1}, {100, 3}}));
-    EXPECT_EQ(gLoggedLines,
-              MeasuringLines(1000) + Creating({"AAA", "AAB", "AAC", "AAD"}) + Lines{"Operation succeeded"});
-    ExpectDriveClean(1000);
-}
-
-TEST_F(FillLoopTest, SpaceThatCannotBeWrittenEndsTheFill) {
-    // The drive reports 100 sectors more than any file can take.
-    gFakeDrive.freeSectors = 1000;
-    gFakeDrive.unwritableSectors = 100;
-    EXPECT_EQ(RunCleaningJob(), kJobSucceeded);
-    Lines tail = {"100 sectors of free space could not be written", "Operation succeeded"};
-    EXPECT_EQ(gLoggedLines, MeasuringLines(1100) + Creating({"AAA", "AAB"}) + tail);
-    EXPECT_EQ(RunLengths(gFakeDrive.requests), (Runs{{256, 4}, {100, 4}}));
-    EXPECT_EQ(gGaugeCalls.back().value, 100u);
-    ExpectDriveClean(1000);
-}
-
-TEST_F(FillLoopTest, LaterFileThatCannotBeOpenedFailsTheJob) {
-    gFakeDrive.freeSectors = 4194303 + 1000;
-    gFakeDrive.failOpenAt = 1;
-    EXPECT_EQ(RunCleaningJob(), kJobFailed);
-    EXPECT_EQ(gLoggedLines, MeasuringLines(4194303 + 1000) + Creating({"AAA", "AAB"}) +
-                                Lines{"Error opening file [" + Name("AAB") + "]"});
-    EXPECT_EQ(gFakeDrive.deleted, (Lines{Name("AAA"), Name("AAB")}));
-    ExpectDriveClean(4194303 + 1000);
-}
-
-TEST_F(FillLoopTest, EmptyExtraFileMayFailToOpen) {
-    gFakeDrive.freeSectors = 4194303;
-    gFakeDrive.failOpenAt = 1;
-    EXPECT_EQ(RunCleaningJob(), kJobSucceeded);
-    EXPECT_EQ(gLoggedLines.back(), "Operation succeeded");
-    ExpectDriveClean(4194303);
-}
-
-TEST_F(FillLoopTest, StopDuringTheLoop) {
-    gFakeDrive.freeSectors = 100000;
-    gFakeDrive.stopAfterWrites = 5;
-    EXPECT_EQ(RunCleaningJob(), kJobStopped);
-    EXPECT_EQ(gFakeDrive.requests.size(), 5u) << "the current pass completes, then the loop ends";
-    EXPECT_EQ(gLoggedLines, MeasuringLines(100000) + Creating({"AAA"}) + Lines{"Operation was stopped"});
-    ASSERT_FALSE(gGaugeCalls.empty());
-    EXPECT_EQ(gGaugeCalls.back().value, 50u);
-    EXPECT_EQ(gGaugeCalls.back().letter, 'E');
-    ExpectDriveClean(100000);
-}
-
 TEST_F(FillLoopTest, NoMedium) {
+    Reset();
     gFakeDrive.present = false;
     EXPECT_EQ(RunCleaningJob(), kJobMeasureFailed);
     EXPECT_EQ(gLoggedLines,
@@ -231,35 +317,6 @@ TEST_F(FillLoopTest, NoMedium) {
     EXPECT_TRUE(gFakeDrive.requests.empty());
     EXPECT_TRUE(gGaugeCalls.empty());
     EXPECT_EQ(gFakeDrive.opens, 0);
-}
-
-TEST_F(FillLoopTest, FirstFileCannotBeOpened) {
-    gFakeDrive.freeSectors = 2847;
-    gFakeDrive.failOpenAt = 0;
-    EXPECT_EQ(RunCleaningJob(), kJobFailed);
-    EXPECT_EQ(gLoggedLines,
-              MeasuringLines(2847) + Creating({"AAA"}) + Lines{"Error opening file [" + Name("AAA") + "]"});
-    EXPECT_TRUE(gGaugeCalls.empty()) << "the gauge stays as it was";
-    EXPECT_TRUE(gFakeDrive.requests.empty());
-}
-
-TEST_F(FillLoopTest, ExistingFileOfTheSameNameIsLeftAlone) {
-    gFakeDrive.files[Name("AAA")].sectors = 10;
-    gFakeDrive.freeSectors = 600;
-    EXPECT_EQ(RunCleaningJob(), kJobSucceeded);
-    EXPECT_EQ(gLoggedLines, MeasuringLines(600) + Creating({"ABA"}) + Lines{"Operation succeeded"});
-    ASSERT_EQ(gFakeDrive.files.count(Name("AAA")), 1u);
-    EXPECT_EQ(gFakeDrive.files[Name("AAA")].sectors, 10u);
-    EXPECT_EQ(gFakeDrive.deleted, Lines{Name("ABA")});
-}
-
-TEST_F(FillLoopTest, StopRequestBeforeTheJobIsHonouredAtTheFirstCheck) {
-    // The dialog clears the request at Ok; one given after that stops the run.
-    gFakeDrive.freeSectors = 100000;
-    gRunState.stopRequest = 1;
-    EXPECT_EQ(RunCleaningJob(), kJobStopped);
-    EXPECT_EQ(gFakeDrive.requests.size(), 1u);
-    ExpectDriveClean(100000);
 }
 
 } // namespace

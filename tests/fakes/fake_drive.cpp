@@ -22,19 +22,26 @@ FakeFile* FileOf(HANDLE handle) {
     return &gFakeDrive.files[gFakeDrive.openOrder[index]];
 }
 
+bool Vanished() {
+    return gFakeDrive.vanishAfterWrites >= 0 && gFakeDrive.writes > gFakeDrive.vanishAfterWrites;
+}
+
 } // namespace
 
 bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
-    if (!gFakeDrive.present) {
+    ++gFakeDrive.measurements;
+    if (!gFakeDrive.present || Vanished()) {
         return false;
     }
-    *freeBytes = (gFakeDrive.freeSectors + gFakeDrive.unwritableSectors) * 512;
+    unsigned long long reported = gFakeDrive.freeSectors + gFakeDrive.unwritableSectors;
+    reported = reported > gFakeDrive.hiddenSectors ? reported - gFakeDrive.hiddenSectors : 0;
+    *freeBytes = reported * 512;
     return true;
 }
 
 HANDLE FileOpen(const char* name, const char*) {
     int attempt = gFakeDrive.opens++;
-    if (attempt == gFakeDrive.failOpenAt) {
+    if (attempt == gFakeDrive.failOpenAt || Vanished()) {
         return nullptr;
     }
     FakeFile& file = gFakeDrive.files[name];
@@ -59,7 +66,7 @@ int FileClose(HANDLE handle) {
 
 int FileFlush(HANDLE handle) {
     FakeFile* file = FileOf(handle);
-    if (file == nullptr || !file->open) {
+    if (file == nullptr || !file->open || gFakeDrive.flushFails || Vanished()) {
         return -1;
     }
     file->flushed = true;
@@ -72,7 +79,7 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
     if (write == gFakeDrive.stopAfterWrites) {
         gRunState.stopRequest.store(1);
     }
-    if (write == gFakeDrive.failWriteAt) {
+    if (write == gFakeDrive.failWriteAt || Vanished() || gFakeDrive.taken >= gFakeDrive.failingAfterSectors) {
         return 0;
     }
     if (write == gFakeDrive.shrinkAfterWrites + 1) {
@@ -94,7 +101,10 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
     }
     file->sectors += written;
     file->flushed = false;
-    gFakeDrive.freeSectors -= written;
+    if (!gFakeDrive.compresses) {
+        gFakeDrive.freeSectors -= written;
+    }
+    gFakeDrive.taken += written;
     return written;
 }
 
@@ -102,11 +112,22 @@ bool FileExists(const char* path) {
     return gFakeDrive.files.count(path) != 0;
 }
 
-void FileDelete(const char* path) {
-    gFakeDrive.deleted.push_back(path);
+bool FileDelete(const char* path) {
     auto it = gFakeDrive.files.find(path);
-    if (it != gFakeDrive.files.end()) {
-        gFakeDrive.freeSectors += it->second.sectors;
-        gFakeDrive.files.erase(it);
+    if (Vanished()) {
+        return true; // gone with the drive
     }
+    if (it == gFakeDrive.files.end()) {
+        gFakeDrive.deleted.push_back(path);
+        return true;
+    }
+    if (gFakeDrive.deleteRefused) {
+        return false;
+    }
+    gFakeDrive.deleted.push_back(path);
+    if (!gFakeDrive.compresses) {
+        gFakeDrive.freeSectors += it->second.sectors;
+    }
+    gFakeDrive.files.erase(it);
+    return true;
 }

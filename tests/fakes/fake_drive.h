@@ -1,5 +1,6 @@
 // A simulated drive for the fill-loop tests, linked in place of the real
-// file layer and free-space query. It records every write request.
+// file layer and free-space query. It records every write request and can
+// misbehave in the ways real drives do.
 #ifndef TESSARINE_TESTS_FAKE_DRIVE_H
 #define TESSARINE_TESTS_FAKE_DRIVE_H
 
@@ -18,10 +19,19 @@ struct FakeFile {
 struct FakeDrive {
     bool present = true;
     unsigned long long freeSectors = 0;
-    // Free space the drive reports but will not give (file-system overhead).
+    // Free space reported but never given (file-system overhead), and free
+    // space given but not reported (a measurement that rounds down).
     unsigned long long unwritableSectors = 0;
+    unsigned long long hiddenSectors = 0;
     // Writes that fail once the file reaches this many sectors (0: none).
     unsigned long long fileGrowthLimit = 0;
+    // Every write fails once the drive has taken this many sectors (failing flash).
+    unsigned long long failingAfterSectors = ~0ull;
+    // Every call fails after this many writes (the stick is pulled out).
+    int vanishAfterWrites = -1;
+    bool compresses = false; // takes every write, and its free space never shrinks
+    bool flushFails = false;
+    bool deleteRefused = false;
     int failOpenAt = -1;             // the n-th open (0-based) fails
     int stopAfterWrites = -1;        // sets the stop request after this many writes
     int failWriteAt = -1;            // the n-th write (1-based) fails once
@@ -33,6 +43,8 @@ struct FakeDrive {
     std::vector<unsigned> requests; // sector counts asked by each write
     int opens = 0;
     int writes = 0;
+    int measurements = 0;
+    unsigned long long taken = 0; // sectors written in all
     int unflushedCloses = 0;
 };
 
