@@ -121,9 +121,10 @@ FillEnd StartFillFile() {
     return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
 }
 
-// What a measurement taken after a write that got nothing says: the fill is
-// complete when no whole sector is free. *end is set when the fill is over.
-bool MeasureAfterEmptyWrite(FillEnd* end) {
+// Measures again where the fill cannot go on (no next file, or the write
+// limit reached): complete when no whole sector is free. True when free
+// sectors are left; *end is set otherwise.
+bool MeasureWhatIsLeft(FillEnd* end) {
     if (!MeasureFreeSpace()) {
         *end = kFillMeasureLost;
         return false;
@@ -147,27 +148,36 @@ bool ChangeFillFile(FillEnd* end) {
     if (opened == kFillGoesOn) {
         return true;
     }
-    if (MeasureAfterEmptyWrite(end)) {
+    if (MeasureWhatIsLeft(end)) {
         *end = opened;
     }
     return false;
 }
 
 // A write that got nothing: the drive is full, or will not grow this file,
-// or is failing. Measure again; write what the drive says is free into this
-// file, else into a fresh one; free space that a fresh file cannot take
-// either is free space that cannot be written.
+// or is failing. Measure again and write what the drive says is free into
+// this file, else into a fresh one; free space that a fresh file cannot take
+// either is free space that cannot be written. When the measurement finds
+// nothing free, one sector is still asked for: a measurement may round down
+// (Wine counts whole 4 KiB units), and a file system may refuse a whole page
+// where a single sector still fits.
 bool RecoverFromEmptyWrite(FillEnd* end) {
-    if (!MeasureAfterEmptyWrite(end)) {
+    if (!MeasureFreeSpace()) {
+        *end = kFillMeasureLost;
         return false;
     }
+    long long freeSectors = FreeSectors();
     if (gWorker.remainingSectors > 0) {
-        gWorker.remainingSectors = FreeSectors();
+        gWorker.remainingSectors = freeSectors;
     }
-    gWorker.lastWritten =
-        FileWrite(gWorker.writeBuffer, kSectorSize, RecoverySectors(FreeSectors()), gWorker.fillFile);
+    unsigned asked = freeSectors > 0 ? RecoverySectors(freeSectors) : 1;
+    gWorker.lastWritten = FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile);
     if (gWorker.lastWritten != 0) {
         return true;
+    }
+    if (freeSectors == 0) {
+        *end = kFillComplete;
+        return false;
     }
     if (gWorker.sectorsInFile == 0) {
         *end = kFillUnwritable;
@@ -184,7 +194,7 @@ FillEnd FillFreeSpace() {
         long long left = SectorsLeft(gWorker.remainingSectors, gWorker.writtenSectors, gWorker.writeLimit);
         if (left <= 0) {
             // The write limit is reached: what is still free was not written.
-            return MeasureAfterEmptyWrite(&end) ? kFillUnwritable : end;
+            return MeasureWhatIsLeft(&end) ? kFillUnwritable : end;
         }
         unsigned asked = SectorsToAsk(left, gWorker.sectorsInFile);
         gWorker.lastWritten = FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile);

@@ -99,5 +99,8 @@ bool FileExists(const char* path) {
 }
 
 bool FileDelete(const char* path) {
-    return DeleteFileA(path) || !FileExists(path);
+    // The call's result is not enough: a deletion can be carried out only when
+    // the file is closed, and fail then unseen (Wine unlinks at the close).
+    DeleteFileA(path);
+    return !FileExists(path);
 }

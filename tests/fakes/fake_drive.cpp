@@ -96,6 +96,9 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
         room = room < left ? room : left;
     }
     unsigned written = count < room ? count : static_cast<unsigned>(room);
+    if (gFakeDrive.pageSectors != 0 && count >= gFakeDrive.pageSectors) {
+        written -= written % gFakeDrive.pageSectors;
+    }
     if (written == 0) {
         return 0; // a full drive fails the write
     }

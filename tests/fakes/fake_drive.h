@@ -23,6 +23,9 @@ struct FakeDrive {
     // space given but not reported (a measurement that rounds down).
     unsigned long long unwritableSectors = 0;
     unsigned long long hiddenSectors = 0;
+    // A file system that allocates whole pages of this many sectors: a write
+    // of a page or more takes whole pages only (0: any sector).
+    unsigned pageSectors = 0;
     // Writes that fail once the file reaches this many sectors (0: none).
     unsigned long long fileGrowthLimit = 0;
     // Every write fails once the drive has taken this many sectors (failing flash).

@@ -1,6 +1,6 @@
-# Shared by the shell tests: the build's programs under Wine, scratch drives
-# made for the test and mapped to drive letters, and cleanup on every exit.
-# Usage: . lib.sh BUILD_DIR SOURCE_DIR
+# Shared by the shell tests and the bench: the build's programs under Wine,
+# scratch drives made for the test and mapped to drive letters, and cleanup
+# on every exit. Usage: . lib.sh BUILD_DIR SOURCE_DIR
 
 TESS_BIN=$(cd "$1" && pwd)
 TESS_SRC=$(cd "$2" && pwd)
@@ -50,24 +50,23 @@ tess_equal() { # description, expected, actual
   fi
 }
 tess_done() {
-  echo "$TESS_CHECKS checks, $TESS_FAILURES failed"
+  echo "$((TESS_CHECKS - TESS_FAILURES)) passed, $TESS_FAILURES failed"
   [ "$TESS_FAILURES" -eq 0 ]
 }
 
-# The test driver and the engine harness.
+# The test driver.
 drv() { "$TESS_LOADER" "$TESS_BIN/tests/tdriver.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-clean_drive() { "$TESS_LOADER" "$TESS_BIN/tests/clean_drive.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 
-# Starts Tessarine in the background; TESS_PID is the loader's process.
+# Starts Tessarine (or another copy of it: TESS_RUN_EXE) in the background.
 tess_start() {
-  "$TESS_LOADER" "$TESS_EXE" "$@" >"$TESS_TMP/tessarine.out" 2>&1 &
+  "$TESS_LOADER" "${TESS_RUN_EXE:-$TESS_EXE}" "$@" >/dev/null 2>&1 &
   TESS_PID=$!
   tess_on_exit "kill $TESS_PID"
 }
-# Waits for the background Tessarine (at most 60 s); sets TESS_CODE.
+# Waits for a background Tessarine (at most $2 s, 60 by default); sets TESS_CODE.
 tess_wait() {
   local pid=${1:-$TESS_PID}
-  for _ in $(seq 600); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  for _ in $(seq $((${2:-60} * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
   if kill -0 "$pid" 2>/dev/null; then
     kill "$pid"; TESS_CODE=timeout
   else
@@ -85,30 +84,27 @@ tess_make_drive() {
   mkdir -p "$dir"
   TESS_IMAGE="$TESS_TMP/$(basename "$dir").img"
   case $kind in
-    tmpfs)
-      TESS_IMAGE=""
-      mount -t tmpfs -o size="${size}m" tmpfs "$dir" ;;
-    ext2)
-      truncate -s "${size}M" "$TESS_IMAGE"
-      mkfs.ext2 -q -F -m 0 -b 1024 "$TESS_IMAGE"
-      mount -o loop "$TESS_IMAGE" "$dir" ;;
-    ext2-4k)
-      truncate -s "${size}M" "$TESS_IMAGE"
-      mkfs.ext2 -q -F -m 0 -b 4096 "$TESS_IMAGE"
-      mount -o loop "$TESS_IMAGE" "$dir" ;;
+    tmpfs) TESS_IMAGE=""; mount -t tmpfs -o size="${size}m" tmpfs "$dir" ;;
+    ext2) truncate -s "${size}M" "$TESS_IMAGE"; mkfs.ext2 -q -F -m 0 -b 1024 "$TESS_IMAGE" ;;
+    ext2-4k) truncate -s "${size}M" "$TESS_IMAGE"; mkfs.ext2 -q -F -m 0 -b 4096 "$TESS_IMAGE" ;;
     exfat)
       truncate -s "${size}M" "$TESS_IMAGE"
       mkfs.exfat "$TESS_IMAGE" >/dev/null
       TESS_LOOP=$(losetup -f --show "$TESS_IMAGE")
-      tess_on_exit "losetup -d $TESS_LOOP"
-      mount.exfat-fuse "$TESS_LOOP" "$dir" >/dev/null 2>&1 ;;
-    ntfs)
-      truncate -s "${size}M" "$TESS_IMAGE"
-      mkfs.ntfs -q -F -f "$TESS_IMAGE" >/dev/null 2>&1
-      ntfs-3g "$TESS_IMAGE" "$dir" ;;
+      tess_on_exit "losetup -d $TESS_LOOP" ;;
+    ntfs) truncate -s "${size}M" "$TESS_IMAGE"; mkfs.ntfs -q -F -f "$TESS_IMAGE" >/dev/null 2>&1 ;;
     *) echo "unknown drive kind $kind"; return 1 ;;
   esac
+  TESS_KIND=$kind
+  [ "$kind" = tmpfs ] || tess_remount "$dir"
   tess_on_exit "tess_unmount $dir"
+}
+tess_remount() { # dir: the image of the last tess_make_drive, mounted again
+  case $TESS_KIND in
+    ext2|ext2-4k) mount -o loop "$TESS_IMAGE" "$1" ;;
+    exfat) mount.exfat-fuse "$TESS_LOOP" "$1" >/dev/null 2>&1 ;;
+    ntfs) ntfs-3g "$TESS_IMAGE" "$1" ;;
+  esac
 }
 tess_unmount() {
   local dir=$1
@@ -128,23 +124,13 @@ tess_drop_drive() { # dir [letter]
   [ -n "${2:-}" ] && tess_unmap_drive "$2"
   return 0
 }
-# Mounts an existing image again after tess_unmount.
-tess_remount() {
-  local kind=$1 dir=$2
-  case $kind in
-    ext2|ext2-4k) mount -o loop "$TESS_IMAGE" "$dir" ;;
-    exfat) mount.exfat-fuse "$TESS_LOOP" "$dir" >/dev/null 2>&1 ;;
-    ntfs) ntfs-3g "$TESS_IMAGE" "$dir" ;;
-  esac
-}
-tess_fsck() {
-  local kind=$1
-  case $kind in
-    ext2|ext2-4k) e2fsck -f -n "$TESS_IMAGE" >"$TESS_TMP/fsck.log" 2>&1 ;;
-    exfat) fsck.exfat -n "$TESS_LOOP" >"$TESS_TMP/fsck.log" 2>&1 ;;
-    ntfs) ntfsfix -n "$TESS_IMAGE" >"$TESS_TMP/fsck.log" 2>&1 ;;
-    *) return 0 ;;
-  esac
+tess_fsck() { # kind image
+  case $1 in
+    ext2|ext2-4k|faulty) e2fsck -f -n "$2" ;;
+    exfat) fsck.exfat -n "$2" ;;
+    ntfs) ntfsfix -n "$2" ;;
+    fat*) fsck.fat -n "$2" ;;
+  esac >"$TESS_TMP/fsck.log" 2>&1
 }
 
 # Maps a mounted folder to a removable drive letter of the prefix.
@@ -167,15 +153,6 @@ tess_write_deleted_markers() {
 }
 tess_marker_count() { grep -a -c "$2" "$1" || true; }
 tess_free_kib() { df -k --output=avail "$1" | tail -1 | tr -d ' '; }
-
-# Waits up to SECONDS for a log line that matches the regular expression.
-tess_wait_log_match() { # hwnd regex seconds
-  for _ in $(seq $(($3 * 5))); do
-    drv log "$1" | grep -q -E "$2" && return 0
-    sleep 0.2
-  done
-  return 1
-}
 
 # --- The window as the user sees it ---------------------------------------
 tess_screenshot() { DISPLAY=$DISPLAY import -window root "$1"; }

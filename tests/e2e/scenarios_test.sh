@@ -1,0 +1,294 @@
+#!/bin/bash
+# End to end: the real Tessarine.exe under Wine, operated as a user does,
+# on scratch drives that the test makes: one row of the table below per
+# scenario. A row names the drive, how the tool is started, what the user
+# does, and what must follow.
+#
+# drive:  KIND SIZE_MiB [FAULT...]   ext2, exfat, ntfs, tmpfs, ro (a write-
+#         protected tmpfs), faulty (an ext2 stick behind tests/faulty/faultfs.py
+#         with its faults), fat12 (a 1.44 MB diskette in A:), fat32 (512-byte
+#         clusters), missing (a letter with no medium), - (none)
+# start:  list (pick G: in the drive list), listA (A:, the first entry),
+#         cmd (g: on the command line), args:TEXT, nohelp (a copy of the
+#         program without its help file), win98, nt40, two (a second instance),
+#         unit:FILTER (those unit tests, given the drive as a full drive)
+# steps:  ok, yes, no, enter (the confirmation box), escape, stop, quit,
+#         help, wait (until the run's last line, see last=), writing (until
+#         fill files appear), filler (another program fills the drive),
+#         squat (a file bearing the tool's first name), nobox (no question
+#         comes), check (the window
+#         against the expectations), cover (another window over the gauge),
+#         shot:NAME (a screenshot for the README), second (the second
+#         instance runs)
+# expect: last=REGEX (the last log line, also what wait waits for),
+#         has=REGEX (some log line), lines=N, state=OSQHL (Ok, Stop, Quit,
+#         Help enabled, drive list shown: 1 or 0), gauge=green|red,
+#         measured=yes (the three measuring lines with what the drive reports),
+#         viewer=shown|absent, shown>=MS, code=N, markers=0, left=N (fill
+#         files left), fsck=yes, free=same, within=S (the process ends S
+#         seconds after Quit at most)
+. "$(dirname "$0")/../scripts/lib.sh" "$1" "$2"
+tess_need_root "the end-to-end scenarios (scratch drives)"
+ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
+SHOTS="$TESS_BIN/screenshots"
+MARKER="TESSARINE-E2E-SECRET-$$"
+CONFIRM="Tessarine by the Tessarine authors"
+DIR="$TESS_TMP/stick"
+BACK="$TESS_TMP/back"
+mkdir -p "$SHOTS"
+
+SCENARIOS=$(cat <<'EOF'
+exFAT stick chosen in the list | exfat 32 | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded state=00111 gauge=green code=0 markers=0 left=0 fsck=yes free=same
+ext2 stick chosen in the list | ext2 16 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
+NTFS stick chosen in the list | ntfs 32 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
+drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 gauge=green code=0 markers=0 left=0 fsck=yes
+diskette in A: through the FAT driver, no question | fat12 1 | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 markers=0 left=0 fsck=yes
+FAT32 stick with 512-byte clusters | fat32 34 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
+the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
+failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
+the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
+the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
+deletion refused: the file is named | faulty 16 refuse-delete | list | ok yes wait check quit | last=Cannot delete file \[G:\\_[0-9A-V]+\.AAA\] has=^Operation succeeded$ state=00111 code=0 left=1
+the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system state=01011 code=1
+a slow stick: Stop, then Quit at once | faulty 64 mbps=4 | cmd | ok writing stop quit | code=1 left=0 free=same
+a stick whose writes hang: the process still ends | faulty 16 hang-writes=2000000 | cmd | ok writing stop quit | code=1 within=75
+no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
+write-protected medium | ro 8 | list | ok yes wait check stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1
+another program fills the drive meanwhile | tmpfs 256 | cmd | filler ok wait check quit | last=Operation succeeded code=0 left=0
+a file bearing the tool's name is left alone | tmpfs 8 | cmd | squat ok wait check quit | last=Operation succeeded has=^Creating file \[g:\\_[0-9A-V]+\.ABA\]$ code=0 left=0
+Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check cover check shot:stopped quit | last=Operation was stopped state=00110 gauge=red code=1 left=0 free=same
+Stop, then Quit at once | tmpfs 4096 | cmd | ok writing stop quit | code=1 left=0 free=same
+No, then a second Ok asks again; Enter means No | tmpfs 8 | list | ok no check ok enter check quit | lines=0 state=10111 code=0 left=0
+Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
+the Escape key acts as Stop | - | list | escape check quit | state=10111 code=1
+Escape before Ok does not stop the run | tmpfs 8 | list | escape ok yes wait check quit | last=Operation succeeded code=0 left=0
+Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
+Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
+a help switch writes the instructions at start | - | args:/? | check quit | lines=5 code=0
+two instances: each cleans only its own drive | tmpfs 16 | two | ok wait check second quit | last=Operation succeeded code=0 left=0
+Windows 98 is refused | - | win98 | | code=255
+FileWrite on a full drive gives 0 | tmpfs 2 | unit:FullDrive.* | | code=0
+Windows NT 4 is of the NT family | - | nt40 | check quit | state=10111 code=0
+EOF
+)
+
+log() { drv log "$W"; }
+
+# --- drives -----------------------------------------------------------------
+count_before() { # mounted dir: the deleted data in the image, counted unmounted
+  tess_unmount "$1"; BEFORE=$(tess_marker_count "$IMAGE" "$MARKER"); tess_remount "$1"
+}
+drive_up() { # kind size faults...
+  local kind=$1 size=$2 i; shift 2
+  KIND=$kind; IMAGE=""; LETTER=g; FAULTFS=""; GUEST=""
+  mkdir -p "$DIR"
+  case $kind in
+    -) return ;;
+    missing) rmdir "$DIR"; tess_map_removable g "$DIR"; return ;;
+    ro) tess_make_drive tmpfs "$size" "$DIR"; mount -o remount,ro "$DIR" ;;
+    fat12 | fat32)
+      IMAGE="$TESS_TMP/fat.img"
+      if [ "$kind" = fat12 ]; then mkfs.fat -C -F 12 "$IMAGE" 1440; LETTER=a
+      else mkfs.fat -C -F 32 -S 512 -s 1 "$IMAGE" $((size * 1024)); fi >/dev/null
+      for i in 1 2; do yes "$MARKER" | head -c 200000 >"$TESS_TMP/secret$i.txt"
+        mcopy -i "$IMAGE" "$TESS_TMP/secret$i.txt" ::/ && mdel -i "$IMAGE" "::/secret$i.txt"; done
+      BEFORE=$(tess_marker_count "$IMAGE" "$MARKER")
+      # The real FAT driver, in a small VM that serves the drive through FUSE.
+      LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" \
+        -m /dev/sda --rw -o allow_other --pid-file "$TESS_TMP/guest.pid" "$DIR" || return 1
+      GUEST=$(cat "$TESS_TMP/guest.pid")
+      tess_on_exit "guestunmount $DIR" ;;
+    faulty)
+      tess_make_drive ext2 "$size" "$BACK"; IMAGE=$TESS_IMAGE
+      tess_write_deleted_markers "$BACK" 3 1024 "$MARKER"
+      count_before "$BACK"
+      /usr/bin/python3 "$TESS_SRC/tests/faulty/faultfs.py" "$BACK" "$DIR" "$@" 2>"$TESS_TMP/faultfs.log" &
+      FAULTFS=$!
+      tess_on_exit "kill -9 $FAULTFS; umount -l $DIR"
+      for _ in $(seq 50); do mountpoint -q "$DIR" && break; sleep 0.1; done ;;
+    *)
+      tess_make_drive "$kind" "$size" "$DIR"; IMAGE=$TESS_IMAGE
+      if [ -n "$IMAGE" ]; then tess_write_deleted_markers "$DIR" 3 1024 "$MARKER"; count_before "$DIR"; fi ;;
+  esac
+  FREE_BEFORE=$(tess_free_kib "$DIR")
+  REPORTED=$(($(stat -f -c '%a * %S' "$DIR") / 4096 * 4096)) # Wine counts whole 4 KiB units
+  tess_map_removable "$LETTER" "$DIR"
+}
+
+drive_down() { # after the run: the drive as the user gets it back
+  [ "$KIND" = - ] && return
+  [ "$KIND" = missing ] && { tess_unmap_drive g; return; }
+  local left
+  left=$(ls -A "$DIR" 2>/dev/null | grep -c '^_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
+  [ -n "$SQUAT" ] && left=$((left - 1)) && tess_equal "the file of the tool's name survives" "precious" "$(cat "$SQUAT")"
+  [ -n "${EXPECT[left]:-}" ] && tess_equal "fill files left" "${EXPECT[left]}" "$left"
+  [ -n "${EXPECT[free]:-}" ] && [ "${EXPECT[left]:-0}" = 0 ] && tess_equal "free space as before" "$FREE_BEFORE" "$(tess_free_kib "$DIR")"
+  rm -f "$DIR"/_* "$DIR"/other* 2>/dev/null
+  if [ -n "$FAULTFS" ]; then kill -9 "$FAULTFS"; umount -l "$DIR"; rm -f "$BACK"/_*; tess_unmount "$BACK"
+  elif [ -n "$GUEST" ]; then guestunmount "$DIR"; for _ in $(seq 100); do kill -0 "$GUEST" 2>/dev/null || break; sleep 0.2; done
+  else tess_unmount "$DIR"; fi
+  if [ -n "$IMAGE" ]; then
+    if [ -n "${EXPECT[markers]:-}" ]; then
+      tess_check "deleted data in the free space before ($BEFORE lines)" [ "$BEFORE" -gt 0 ]
+      tess_equal "deleted data left in the raw image" "${EXPECT[markers]}" "$(tess_marker_count "$IMAGE" "$MARKER")"
+    fi
+    [ -n "${EXPECT[fsck]:-}" ] && tess_check "the file system is clean" tess_fsck "$KIND" "$IMAGE"
+  fi
+  [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP"; TESS_LOOP=""
+  tess_unmap_drive "$LETTER"
+  [ "$LETTER" = a ] && tess_map_drive a "$TESS_BIN/drives/diskette" floppy
+  rm -f "$TESS_TMP"/*.img
+}
+
+# --- the user's steps ---------------------------------------------------------
+answer() { # the confirmation box: the button to press
+  local box
+  box=$(drv answer "$CONFIRM" "$1" 20000)
+  tess_check "the question names the drive" grep -q "Are you sure you want to clean sectors on \[G\] ?" <<<"$box"
+  tess_check "the box carries the by-line" grep -q "Tessarine Version 0.10 by the Tessarine authors" <<<"$box"
+}
+wait_last() { # until the last log line matches last=, at most 120 s
+  for _ in $(seq 600); do log | tail -1 | grep -q -E -x -- "${EXPECT[last]}" && return 0; sleep 0.2; done
+  return 1
+}
+check_window() {
+  local l
+  l=$(log)
+  echo "$l" | sed 's/^/     | /'
+  [ -n "${EXPECT[last]:-}" ] && tess_check "last line: ${EXPECT[last]}" grep -q -E -x -- "${EXPECT[last]}" <(tail -1 <<<"$l")
+  [ -n "${EXPECT[has]:-}" ] && tess_check "a line: ${EXPECT[has]}" grep -q -E -- "${EXPECT[has]}" <<<"$l"
+  [ -n "${EXPECT[lines]:-}" ] && tess_equal "log lines" "${EXPECT[lines]}" "$(grep -c . <<<"$l")"
+  if [ -n "${EXPECT[state]:-}" ]; then
+    local s=${EXPECT[state]}
+    tess_equal "buttons" "ok=${s:0:1} stop=${s:1:1} quit=${s:2:1} help=${s:3:1} list=${s:4:1}" "$(drv state "$W")"
+  fi
+  if [ -n "${EXPECT[measured]:-}" ]; then
+    local d=${LETTER^^}:
+    tess_equal "the measuring lines" "Cleaning un-used sectors on drive $d
+Free space on drive $d is $REPORTED in byte
+Free space on drive $d is $((REPORTED / 512)) in Sectors" "$(sed -n 2,4p <<<"$l")"
+  fi
+  if [ -n "${EXPECT[gauge]:-}" ]; then
+    sleep 0.3
+    tess_screenshot "$TESS_TMP/gauge.png"
+    if [ "${EXPECT[gauge]}" = green ]; then
+      tess_equal "gauge full and green" "0,255,0" "$(tess_pixel "$TESS_TMP/gauge.png" $(tess_gauge_point "$W" 98))"
+    else
+      tess_equal "gauge red at a quarter" "255,0,0" "$(tess_pixel "$TESS_TMP/gauge.png" $(tess_gauge_point "$W" 25))"
+      tess_equal "gauge red up to the middle" "255,0,0" "$(tess_pixel "$TESS_TMP/gauge.png" $(tess_gauge_point "$W" 48))"
+      tess_check "gauge not red past the middle" \
+        [ "$(tess_pixel "$TESS_TMP/gauge.png" $(tess_gauge_point "$W" 60))" != "255,0,0" ]
+    fi
+  fi
+  if [ -n "${EXPECT[viewer]:-}" ]; then
+    tess_equal "the help viewer" "${EXPECT[viewer]}" "$(drv find "Tessarine Help" 3000 >/dev/null 2>&1 && echo shown || echo absent)"
+  fi
+}
+step() {
+  case $1 in
+    ok) tess_click "$W" 1 ;;
+    yes) answer 1 ;;
+    no) answer 101; sleep 0.5 ;;
+    enter) drv find "$CONFIRM" 20000 && sleep 0.5 && DISPLAY=$DISPLAY xdotool key Return && sleep 1
+      tess_equal "Enter in the box means No" absent "$(drv find "$CONFIRM" 300 2>/dev/null || echo absent)" ;;
+    escape) tess_click "$W" 113; DISPLAY=$DISPLAY xdotool key Escape; sleep 0.3  # the list closes first
+      DISPLAY=$DISPLAY xdotool key Escape; sleep 0.5 ;;
+    stop) tess_click "$W" 217; sleep 0.3
+      tess_equal "Stop enables Quit" "stop=0 quit=1" "$(drv state "$W" | grep -o 'stop=. quit=.')" ;;
+    quit) QUIT_AT=$(date +%s); tess_click "$W" 105 ;;
+    help) tess_click "$W" 106; sleep 1 ;;
+    wait) tess_check "the run ends by itself: ${EXPECT[last]}" wait_last ;;
+    writing) for _ in $(seq 300); do ls "$DIR" 2>/dev/null | grep -q '^_' && break; sleep 0.02; done
+      tess_check "fill files are being written" bash -c "ls '$DIR' | grep -q '^_'" ;;
+    filler) ( for i in $(seq 2000); do head -c 262144 /dev/zero >"$DIR/other$i" 2>/dev/null || break; sleep 0.005; done ) &
+      tess_on_exit "kill $!"; sleep 0.2 ;;
+    squat) SQUAT="$DIR/_$(base32 "$(drv pid "$W")").AAA"; echo precious >"$SQUAT" ;;
+    nobox) tess_equal "no question" absent "$(drv find "$CONFIRM" 1500 >/dev/null 2>&1 && echo shown || echo absent)" ;;
+    check) check_window ;;
+    cover) local left top width height
+      read -r left top width height < <(drv client "$W")
+      drv cover "$left" "$((top + height * 5 / 6 - 20))" "$width" 70 700; sleep 0.5 ;;
+    shot:*) sleep 0.5; tess_screenshot "$SHOTS/${1#shot:}.png" ;;
+    second) # the other instance has not started; now it runs on its own drive
+      tess_equal "the second instance is untouched" "" "$(drv log "$W2")"
+      drv click "$W2" 1
+      tess_check "the second instance cleans its own drive" drv wait-log "$W2" "Operation succeeded" 30000
+      tess_check "on h:" grep -qx "Cleaning un-used sectors on drive h:" < <(drv log "$W2")
+      drv click "$W2" 105; tess_wait "$PID2"; tess_equal "second instance: exit code" 0 "$TESS_CODE" ;;
+    *) echo "unknown step $1"; return 1 ;;
+  esac
+}
+base32() { # the process id as the tool writes it in its fill-file names
+  local n=$1 d=0123456789ABCDEFGHIJKLMNOPQRSTUV s=""
+  while :; do s="${d:$((n % 32)):1}$s"; n=$((n / 32)); [ "$n" -eq 0 ] && break; done
+  echo "$s"
+}
+
+# --- how the tool is started -------------------------------------------------
+start_tool() {
+  local how=$1 t0
+  TESS_RUN_EXE=""
+  case $how in
+    nohelp) mkdir -p "$TESS_TMP/nohelp"; cp "$TESS_EXE" "$TESS_TMP/nohelp/"; TESS_RUN_EXE="$TESS_TMP/nohelp/Tessarine.exe" ;;
+    win98 | nt40)
+      cp "$TESS_EXE" "$TESS_TMP/Tessarine98.exe"; TESS_RUN_EXE="$TESS_TMP/Tessarine98.exe"
+      "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /v Version /t REG_SZ /d "$how" /f >/dev/null 2>&1 ;;
+  esac
+  t0=$(date +%s%N)
+  case $how in
+    cmd) tess_start g: ;;
+    args:*) tess_start "${how#args:}" ;;
+    unit:*) TESS_RUN_EXE="$TESS_BIN/tests/unit_tests.exe" TESSARINE_FULL_DRIVE=g: tess_start --gtest_filter="${how#unit:}"
+      W=""; return ;;
+    two) tess_make_drive tmpfs 16 "$TESS_TMP/two"; tess_map_drive h "$TESS_TMP/two" floppy; tess_restart_wine
+      tess_start g: ;;
+    *) tess_start ;;
+  esac
+  if [ "$how" = win98 ]; then
+    tess_check "the refusal says why" grep -q "Tessarine must be run under Windows XP or Vista." \
+      < <(drv answer "Error !!!" 1 20000)
+    W=""; return
+  fi
+  W=$(tess_window)
+  tess_check "the window appears" [ -n "$W" ]
+  local shown=$((($(date +%s%N) - t0) / 1000000))
+  [ -n "${EXPECT[shown]:-}" ] && tess_check "the window appears after the worker's pause ($shown ms)" [ "$shown" -ge "${EXPECT[shown]}" ]
+  if [ "$how" = two ]; then
+    local first=$TESS_PID
+    tess_start h:; PID2=$TESS_PID; TESS_PID=$first
+    W2=$(drv wait-windows 2 20000 | grep -v -x "$W" | head -1)
+  elif [ "$how" = list ] && [ "$KIND" != - ]; then
+    drv select "$W" G: || tess_check "G: is in the drive list" false
+  fi
+}
+
+run_row() {
+  local name=$1 drive=$2 start=$3 steps=$4 expect=$5 word
+  declare -g -A EXPECT=()
+  SQUAT=""
+  # key=value pairs; a value runs to the next key.
+  while read -r word; do
+    [ -n "$word" ] && EXPECT[${word%%=*}]=${word#*=}
+  done < <(sed -E 's/ ([a-z]+)(=|>=)/\n\1\2/g; s/>=/=/g' <<<"$expect")
+  echo "# $name"
+  drive_up $drive || { tess_check "the drive is made" false; return; }
+  start_tool "$start"
+  for word in $steps; do step "$word"; done
+  tess_wait "$TESS_PID" 90
+  [ -n "${EXPECT[within]:-}" ] && tess_check "the process ends within ${EXPECT[within]} s of Quit" \
+    [ "$(($(date +%s) - ${QUIT_AT:-0}))" -le "${EXPECT[within]}" ]
+  tess_equal "exit code" "${EXPECT[code]}" "$TESS_CODE"
+  [ "$start" = two ] && { tess_unmap_drive h; tess_unmount "$TESS_TMP/two"; }
+  [ "$start" = win98 ] || [ "$start" = nt40 ] &&
+    "$WINE64" reg delete 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /f >/dev/null 2>&1
+  drive_down
+  [ "$start" = nohelp ] || [ "$steps" = "${steps/help/}" ] || { "$WINESERVER" -k; tess_restart_wine; } # closes the viewer
+}
+
+trim() { sed 's/^ *//; s/ *$//' <<<"$1"; }
+while IFS='|' read -r name drive start steps expect; do
+  name=$(trim "$name")
+  [ -n "$ONLY" ] && ! grep -q -i -- "$ONLY" <<<"$name" && continue
+  run_row "$name" "$(trim "$drive")" "$(trim "$start")" "$(trim "$steps")" "$(trim "$expect")"
+done <<<"$SCENARIOS"
+tess_done
