@@ -27,23 +27,25 @@ void SignalHandshake(HANDLE semaphore) {
 
 bool WorkerWaitForStartOrder() {
     Sleep(kWorkerStartPauseMs);
-    gRunState.threadSemaphore = CreateHandshakeSemaphore("ThreadSem");
-    gRunState.dialogInitSemaphore = CreateHandshakeSemaphore("DialogInit");
+    HANDLE threadSemaphore = CreateHandshakeSemaphore("ThreadSem");
+    HANDLE dialogInit = CreateHandshakeSemaphore("DialogInit");
+    gRunState.threadSemaphore.store(threadSemaphore);
+    gRunState.dialogInitSemaphore.store(dialogInit);
     SignalHandshake(gRunState.dialogSemaphore);
-    if (gRunState.dialogInitSemaphore != nullptr) {
+    if (dialogInit != nullptr) {
         // A time-out is taken like the signal: the dialog may just be slow.
-        WaitForSingleObject(gRunState.dialogInitSemaphore, kHandshakeWaitMs);
+        WaitForSingleObject(dialogInit, kHandshakeWaitMs);
     }
-    if (gRunState.threadSemaphore == nullptr) {
+    if (threadSemaphore == nullptr) {
         return false;
     }
-    return WaitForSingleObject(gRunState.threadSemaphore, INFINITE) == WAIT_OBJECT_0;
+    return WaitForSingleObject(threadSemaphore, INFINITE) == WAIT_OBJECT_0;
 }
 
 void WorkerCloseSemaphores() {
-    CloseHandle(gRunState.threadSemaphore);
+    CloseHandle(gRunState.threadSemaphore.load());
     CloseHandle(gRunState.dialogSemaphore);
-    CloseHandle(gRunState.dialogInitSemaphore);
+    CloseHandle(gRunState.dialogInitSemaphore.load());
 }
 
 HANDLE StartWorkerThread() {
@@ -51,12 +53,37 @@ HANDLE StartWorkerThread() {
     return reinterpret_cast<HANDLE>(thread);
 }
 
-void WaitForWorkerEnd() {
+void WaitForWorkerSignal() {
+    HANDLE worker = gRunState.workerThread;
+    if (worker == nullptr) {
+        return;
+    }
+    if (gRunState.dialogSemaphore != nullptr) {
+        WaitForSingleObject(gRunState.dialogSemaphore, kHandshakeWaitMs);
+        return;
+    }
+    // The worker publishes both handles (or gives up) before it would have
+    // released the semaphore; a worker that has ended publishes nothing more.
+    DWORD start = GetTickCount();
+    while (gRunState.threadSemaphore.load() == nullptr || gRunState.dialogInitSemaphore.load() == nullptr) {
+        if (GetTickCount() - start >= kHandshakeWaitMs || WaitForSingleObject(worker, 10) != WAIT_TIMEOUT) {
+            return;
+        }
+    }
+}
+
+void WaitForWorkerEnd(DWORD waitMs) {
     HANDLE worker = gRunState.workerThread;
     if (worker == nullptr || gRunState.runStarted.load(std::memory_order_relaxed) == 0) {
         return;
     }
-    while (MsgWaitForMultipleObjects(1, &worker, FALSE, INFINITE, QS_ALLINPUT) == WAIT_OBJECT_0 + 1) {
+    DWORD start = GetTickCount();
+    for (;;) {
+        DWORD waited = GetTickCount() - start;
+        if (waited >= waitMs ||
+            MsgWaitForMultipleObjects(1, &worker, FALSE, waitMs - waited, QS_ALLINPUT) != WAIT_OBJECT_0 + 1) {
+            return;
+        }
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageA(&message);

@@ -15,6 +15,9 @@ enum : DWORD {
     kWorkerStartPauseMs = 1200,
     kHandshakeWaitMs = 10000,
     kWorkerStackSize = 0x6000,
+    // The longest wait at the end of the process for a worker still deleting
+    // its fill files; a minute is plenty for any healthy drive.
+    kWorkerEndWaitMs = 60000,
 };
 
 // base, '-' and the process id in decimal, e.g. "ThreadSem-1234".
@@ -37,10 +40,16 @@ void WorkerCloseSemaphores();
 // Starts the worker with its small stack; null when it cannot be started.
 HANDLE StartWorkerThread();
 
+// Start-up side, before the dialog: until the worker has announced itself,
+// at most kHandshakeWaitMs. Without "DialogSemaphore" the worker's two
+// semaphores are watched instead, so the order stays the same.
+void WaitForWorkerSignal();
+
 // Start-up side, after the dialog has ended: once a run was started, waits
-// for the worker to finish (its fill files deleted). Sent messages are still
-// handled meanwhile, so a worker caught in a send to the closing window is
-// never deadlocked.
-void WaitForWorkerEnd();
+// for the worker to finish (its fill files deleted), at most waitMs; a worker
+// stuck in a write to a drive that hangs must not keep an invisible process
+// alive. Sent messages are still handled meanwhile, so a worker caught in a
+// send to the closing window is never deadlocked.
+void WaitForWorkerEnd(DWORD waitMs);
 
 #endif

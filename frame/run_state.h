@@ -24,8 +24,10 @@ struct RunState {
     std::atomic<char> gaugeLetter;
     HFONT logFont;
     HANDLE dialogSemaphore;
-    HANDLE dialogInitSemaphore;
-    HANDLE threadSemaphore;
+    // Created by the worker and read by the dialog thread: atomics, since
+    // start-up may have to wait for them without "DialogSemaphore".
+    std::atomic<HANDLE> dialogInitSemaphore;
+    std::atomic<HANDLE> threadSemaphore;
     // Null when the worker thread could not be started: Ok then starts nothing.
     HANDLE workerThread;
     // Set by the dialog when it gives the start order; the end of the process

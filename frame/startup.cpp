@@ -58,15 +58,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     DescribeLogFont(&gLogFontDescription);
     gRunState.logFont = CreateFontIndirectA(&gLogFontDescription);
 
-    if (gRunState.workerThread != nullptr && gRunState.dialogSemaphore != nullptr) {
-        WaitForSingleObject(gRunState.dialogSemaphore, kHandshakeWaitMs);
-    }
+    WaitForWorkerSignal();
 
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, MainDialogProc, 0);
     // The window is gone; the worker's late sends must not reach a reused handle.
     gRunState.dialogWindow.store(nullptr);
 
-    WaitForWorkerEnd();
+    WaitForWorkerEnd(kWorkerEndWaitMs);
 
     free(gRunState.messageBuffer);
     gRunState.messageBuffer = nullptr;

@@ -1,6 +1,7 @@
 #!/bin/bash
 # make dist: dist/Tessarine-0.10-win32.zip and -win64.zip, each holding
-# Tessarine.exe, Tessarine.chm and README.txt. Usage: dist.sh [OUT_DIR [PRESET...]]
+# Tessarine.exe, Tessarine.chm and README.txt, and SHA256SUMS beside them.
+# Usage: dist.sh [OUT_DIR [PRESET...]]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$here/dist}
@@ -21,3 +22,5 @@ for preset in "${presets[@]}"; do
   rm -rf "$stage"
   echo "dist: $zip"
 done
+(cd "$out" && sha256sum Tessarine-0.10-*.zip >SHA256SUMS)
+echo "dist: $out/SHA256SUMS"

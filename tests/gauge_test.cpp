@@ -18,6 +18,13 @@ TEST(GaugeGeometry, BandAtFiveSixthsFilledFromTheLeft) {
         {"100 is held to the band", 400, 300, 100, 100, {0, 250, 400, 274}, {2, 252, 399, 273}},
         {"zero shows the frame only", 400, 300, 0, 100, {0, 250, 400, 274}, {2, 252, 1, 273}},
         {"height rounds toward zero", 100, 7, 1, 2, {0, 5, 100, 29}, {2, 7, 99, 28}},
+        {"a height that 6 does not divide: H x 5 / 6, not H / 6 x 5",
+         100,
+         11,
+         1,
+         2,
+         {0, 9, 100, 33},
+         {2, 11, 99, 32}},
         {"main window client", 638, 408, 25, 100, {0, 340, 638, 364}, {2, 342, 161, 363}},
     };
     for (const Row& row : rows) {

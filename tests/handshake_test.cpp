@@ -47,13 +47,68 @@ TEST(Handshake, WorkerAnnouncesItselfAfterItsPause) {
     EXPECT_GE(elapsed, 1150u) << "the worker pauses 1200 ms first";
     EXPECT_LT(elapsed, 3000u);
     // Both of its semaphores exist before it lets start-up go on.
-    EXPECT_NE(gRunState.threadSemaphore, nullptr);
-    EXPECT_NE(gRunState.dialogInitSemaphore, nullptr);
+    EXPECT_NE(gRunState.threadSemaphore.load(), nullptr);
+    EXPECT_NE(gRunState.dialogInitSemaphore.load(), nullptr);
     // Without the start order it runs nothing: still waiting after the dialog's signal.
-    SignalHandshake(gRunState.dialogInitSemaphore);
+    SignalHandshake(gRunState.dialogInitSemaphore.load());
     EXPECT_EQ(WaitForSingleObject(worker, 300), static_cast<DWORD>(WAIT_TIMEOUT));
     TerminateThread(worker, 0);
     CloseHandle(worker);
+}
+
+TEST(Handshake, WithoutDialogSemaphoreStartUpStillWaitsForTheWorker) {
+    gRunState.dialogSemaphore = nullptr;
+    gRunState.threadSemaphore.store(nullptr);
+    gRunState.dialogInitSemaphore.store(nullptr);
+    DWORD start = GetTickCount();
+    gRunState.workerThread = StartWorkerThread();
+    ASSERT_NE(gRunState.workerThread, nullptr);
+    WaitForWorkerSignal();
+    DWORD elapsed = GetTickCount() - start;
+    EXPECT_GE(elapsed, 1150u) << "the worker pauses 1200 ms first";
+    EXPECT_LT(elapsed, 3000u);
+    EXPECT_NE(gRunState.threadSemaphore.load(), nullptr);
+    EXPECT_NE(gRunState.dialogInitSemaphore.load(), nullptr);
+    TerminateThread(gRunState.workerThread, 0);
+    CloseHandle(gRunState.workerThread);
+    gRunState.workerThread = nullptr;
+}
+
+// The end of the process after a run waits for the worker, through the
+// messages that reach the dialog thread meanwhile, but not for ever.
+DWORD gMainThread;
+DWORD WINAPI SlowWorker(void* lifeMs) {
+    Sleep(100);
+    PostThreadMessageA(gMainThread, WM_NULL, 0, 0);
+    Sleep(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(lifeMs)));
+    return 0;
+}
+
+TEST(Handshake, TheEndOfTheProcessWaitsForTheWorkerWithinItsBound) {
+    struct Row {
+        const char* name;
+        DWORD workerLife, bound, atLeast, below;
+    } rows[] = {{"a worker that ends", 400, 10000, 480, 3000},
+                {"a worker that hangs", 100000, 1000, 1000, 3000}};
+    gMainThread = GetCurrentThreadId();
+    MSG message;
+    PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // this thread gets a message queue
+    gRunState.runStarted = 1;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DWORD start = GetTickCount();
+        gRunState.workerThread =
+            CreateThread(nullptr, 0, SlowWorker,
+                         reinterpret_cast<void*>(static_cast<ULONG_PTR>(row.workerLife)), 0, nullptr);
+        WaitForWorkerEnd(row.bound);
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_GE(elapsed, row.atLeast);
+        EXPECT_LT(elapsed, row.below);
+        TerminateThread(gRunState.workerThread, 0);
+        CloseHandle(gRunState.workerThread);
+    }
+    gRunState.workerThread = nullptr;
+    gRunState.runStarted = 0;
 }
 
 } // namespace

@@ -59,8 +59,8 @@ class MainDialogTest : public ::testing::Test {
         WaitForSingleObject(gRunState.workerThread, 2000);
         CloseHandle(gRunState.workerThread);
         CloseHandle(gWaitForever);
-        CloseHandle(gRunState.threadSemaphore);
-        CloseHandle(gRunState.dialogInitSemaphore);
+        CloseHandle(gRunState.threadSemaphore.load());
+        CloseHandle(gRunState.dialogInitSemaphore.load());
         if (gRunState.logFont != nullptr) {
             DeleteObject(gRunState.logFont);
         }
@@ -78,7 +78,7 @@ class MainDialogTest : public ::testing::Test {
                      reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
     }
     bool Enabled(int id) { return IsWindowEnabled(GetDlgItem(window, id)) != FALSE; }
-    bool Started() { return WaitForSingleObject(gRunState.threadSemaphore, 0) == WAIT_OBJECT_0; }
+    bool Started() { return WaitForSingleObject(gRunState.threadSemaphore.load(), 0) == WAIT_OBJECT_0; }
     Lines DriveList() {
         Lines entries;
         LRESULT count = SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_GETCOUNT, 0, 0);
@@ -125,7 +125,8 @@ TEST_F(MainDialogTest, StartsReady) {
     EXPECT_TRUE(Enabled(IDC_QUIT_BUTTON));
     EXPECT_TRUE(Enabled(IDC_HELP_BUTTON));
     EXPECT_TRUE(LogLines(window).empty());
-    EXPECT_EQ(WaitForSingleObject(gRunState.dialogInitSemaphore, 0), WAIT_OBJECT_0) << "DialogInit released";
+    EXPECT_EQ(WaitForSingleObject(gRunState.dialogInitSemaphore.load(), 0), WAIT_OBJECT_0)
+        << "DialogInit released";
     EXPECT_FALSE(Started());
     EXPECT_EQ(GetMenuState(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1))
         << "the Close command is removed";
@@ -366,6 +367,59 @@ TEST_F(MainDialogTest, GaugeIsPaintedAndSurvivesBeingCovered) {
     DrawGauge(100, 100, 'W');
     PumpMessages(50);
     EXPECT_EQ(PixelAt(window, client.right - 4, y), RGB(0, 255, 0));
+}
+
+// A run repaints the gauge after every write, but draws only when the band
+// changes. Covered and uncovered meanwhile, the band must still be what a
+// repaint from the stored state draws.
+DWORD WINAPI GaugeRun(void*) {
+    for (unsigned percent = 0; percent < 40; ++percent) {
+        for (int pass = 0; pass < 200; ++pass) {
+            DrawGauge(percent, 100, 'W');
+        }
+        Sleep(10);
+    }
+    DrawGauge(50, 100, 'E'); // a stop
+    return 0;
+}
+
+std::vector<COLORREF> BandRow(HWND window, int y, int width) {
+    std::vector<COLORREF> row;
+    HDC dc = GetDC(window);
+    for (int x = 0; x < width; ++x) {
+        row.push_back(GetPixel(dc, x, y));
+    }
+    ReleaseDC(window, dc);
+    return row;
+}
+
+TEST_F(MainDialogTest, GaugeDrawnDuringARunIsWhatARepaintDraws) {
+    Open();
+    RECT client;
+    GetClientRect(window, &client);
+    GaugeGeometry g = ComputeGauge(client.right, client.bottom, 0, 100);
+    RECT screen = client;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&screen), 2);
+    HANDLE run = CreateThread(nullptr, 0, GaugeRun, nullptr, 0, nullptr);
+    bool running = true;
+    while (running) {
+        running = WaitForSingleObject(run, 0) == WAIT_TIMEOUT; // covered once more after the run
+        HWND cover = CreateWindowExA(WS_EX_TOPMOST, "Static", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
+                                     screen.left, screen.top + g.frame.top - 10, client.right, 60, nullptr,
+                                     nullptr, nullptr, nullptr);
+        PumpMessages(60);
+        DestroyWindow(cover);
+        PumpMessages(90);
+    }
+    CloseHandle(run);
+    PumpMessages(200);
+    int y = (g.fill.top + g.fill.bottom) / 2;
+    std::vector<COLORREF> during = BandRow(window, y, client.right);
+    InvalidateRect(window, nullptr, TRUE);
+    UpdateWindow(window);
+    PumpMessages(100);
+    EXPECT_EQ(during, BandRow(window, y, client.right));
+    EXPECT_EQ(during[client.right / 2], RGB(255, 0, 0));
 }
 
 } // namespace

@@ -2,6 +2,21 @@
 
 #include "frame/run_state.h"
 
+namespace {
+
+// What is on screen: the fill's right edge and colour letter of the band
+// drawn last, and the client size it was drawn in; 0 when the next call must
+// draw. The worker calls DrawGauge once per 128 KiB written, while the band
+// changes only a few hundred times in a whole run.
+std::atomic<unsigned> gDrawnBand;
+std::atomic<unsigned> gDrawnClient;
+
+unsigned BandKey(const GaugeGeometry& g, char letter) {
+    return (static_cast<unsigned>(g.fill.right + 1) << 8 | static_cast<unsigned char>(letter)) & 0x7FFFFFFF;
+}
+
+} // namespace
+
 GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, unsigned maximum) {
     GaugeGeometry g;
     int top = clientHeight * 5 / 6;
@@ -37,6 +52,14 @@ void DrawGauge(unsigned value, unsigned maximum, char letter) {
     if (window == nullptr) {
         return;
     }
+    unsigned drawnClient = gDrawnClient.load(std::memory_order_relaxed);
+    if (drawnClient != 0) {
+        GaugeGeometry same = ComputeGauge(static_cast<int>(drawnClient >> 16),
+                                          static_cast<int>(drawnClient & 0xFFFF), value, maximum);
+        if (BandKey(same, letter) == gDrawnBand.load(std::memory_order_relaxed)) {
+            return; // the picture on screen already
+        }
+    }
     HDC dc = GetDC(window);
     if (dc == nullptr) {
         return;
@@ -53,4 +76,12 @@ void DrawGauge(unsigned value, unsigned maximum, char letter) {
     SelectObject(dc, keptBrush);
     DeleteObject(brush);
     ReleaseDC(window, dc);
+    gDrawnClient.store(static_cast<unsigned>(client.right) << 16 |
+                           (static_cast<unsigned>(client.bottom) & 0xFFFF),
+                       std::memory_order_relaxed);
+    gDrawnBand.store(BandKey(g, letter), std::memory_order_relaxed);
+}
+
+void ForgetDrawnGauge() {
+    gDrawnBand.store(0, std::memory_order_relaxed);
 }

@@ -18,7 +18,11 @@ GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, un
 COLORREF GaugeColour(char letter);
 
 // Paints the gauge from any thread and remembers value x 100 / maximum and
-// the letter; letter 0 keeps the remembered one. maximum is at least 2.
+// the letter; letter 0 keeps the remembered one. maximum is at least 2. The
+// drawing is skipped when the band would be the one drawn last.
 void DrawGauge(unsigned value, unsigned maximum, char letter);
+
+// The band on screen is gone (the window was painted): the next DrawGauge draws.
+void ForgetDrawnGauge();
 
 #endif

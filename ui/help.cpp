@@ -15,28 +15,45 @@ const char kHtmlHelpKey[] = "CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\Inpr
 
 typedef HWND(WINAPI* HtmlHelpEntry)(HWND, LPCSTR, UINT, DWORD_PTR);
 
-HMODULE gHtmlHelpLibrary;
-HtmlHelpEntry gHtmlHelpEntry;
+FARPROC gHtmlHelpEntry;
 bool gHtmlHelpFailed;
 
-HMODULE LoadRegisteredHtmlHelp() {
+} // namespace
+
+bool RegisteredHtmlHelpPath(char* out, size_t size) {
+    out[0] = '\0';
     HKEY key;
     if (RegOpenKeyExA(HKEY_CLASSES_ROOT, kHtmlHelpKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return nullptr;
+        return false;
     }
-    char path[260];
-    DWORD size = sizeof path - 1;
+    char value[260];
+    DWORD length = sizeof value - 1;
     DWORD type = 0;
-    LONG status = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(path), &size);
+    LONG status = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(value), &length);
     RegCloseKey(key);
-    if (status != ERROR_SUCCESS || (type != REG_SZ && type != REG_EXPAND_SZ)) {
-        return nullptr;
+    if (status != ERROR_SUCCESS) {
+        return false;
     }
-    path[size < sizeof path ? size : sizeof path - 1] = '\0';
-    return LoadLibraryA(path);
+    value[length < sizeof value ? length : sizeof value - 1] = '\0';
+    if (type == REG_SZ) {
+        lstrcpynA(out, value, static_cast<int>(size));
+    } else if (type != REG_EXPAND_SZ ||
+               ExpandEnvironmentStringsA(value, out, static_cast<DWORD>(size)) > size) {
+        out[0] = '\0';
+    }
+    return out[0] != '\0';
 }
 
-} // namespace
+bool SystemHtmlHelpPath(char* out, size_t size) {
+    static const char kName[] = "\\hhctrl.ocx";
+    UINT length = GetSystemDirectoryA(out, static_cast<UINT>(size));
+    if (length == 0 || length + sizeof kName > size) {
+        out[0] = '\0';
+        return false;
+    }
+    memcpy(out + length, kName, sizeof kName);
+    return true;
+}
 
 void HelpFilePath(const char* exePath, char* out, size_t size) {
     const char* slash = strrchr(exePath, '\\');
@@ -48,28 +65,30 @@ void HelpFilePath(const char* exePath, char* out, size_t size) {
     memcpy(out + keep, kHelpFileName, sizeof kHelpFileName);
 }
 
-HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data) {
-    if (gHtmlHelpLibrary == nullptr && !gHtmlHelpFailed) {
-        gHtmlHelpLibrary = LoadRegisteredHtmlHelp();
-        if (gHtmlHelpLibrary == nullptr) {
-            gHtmlHelpLibrary = LoadLibraryA("hhctrl.ocx");
-        }
-        if (gHtmlHelpLibrary == nullptr) {
-            gHtmlHelpFailed = true;
-        }
+FARPROC HtmlHelpEntryPoint() {
+    if (gHtmlHelpEntry != nullptr || gHtmlHelpFailed) {
+        return gHtmlHelpEntry;
     }
-    if (gHtmlHelpFailed) {
+    char path[MAX_PATH];
+    HMODULE library = RegisteredHtmlHelpPath(path, sizeof path) ? LoadLibraryA(path) : nullptr;
+    // Never by the bare name: the search for one begins in the program's own
+    // folder, often on the very stick being cleaned, where anyone could have
+    // put a file of that name.
+    if (library == nullptr && SystemHtmlHelpPath(path, sizeof path)) {
+        library = LoadLibraryA(path);
+    }
+    gHtmlHelpEntry =
+        library != nullptr ? GetProcAddress(library, MAKEINTRESOURCEA(kHtmlHelpOrdinal)) : nullptr;
+    gHtmlHelpFailed = gHtmlHelpEntry == nullptr;
+    return gHtmlHelpEntry;
+}
+
+HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data) {
+    FARPROC entry = HtmlHelpEntryPoint();
+    if (entry == nullptr) {
         return nullptr;
     }
-    if (gHtmlHelpEntry == nullptr) {
-        gHtmlHelpEntry = reinterpret_cast<HtmlHelpEntry>(
-            reinterpret_cast<void*>(GetProcAddress(gHtmlHelpLibrary, MAKEINTRESOURCEA(kHtmlHelpOrdinal))));
-        if (gHtmlHelpEntry == nullptr) {
-            gHtmlHelpFailed = true;
-            return nullptr;
-        }
-    }
-    return gHtmlHelpEntry(caller, file, command, data);
+    return reinterpret_cast<HtmlHelpEntry>(reinterpret_cast<void*>(entry))(caller, file, command, data);
 }
 
 void ShowHelp() {

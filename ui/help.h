@@ -10,8 +10,17 @@ void HelpFilePath(const char* exePath, char* out, size_t size);
 
 void ShowHelp();
 
-// The HTML Help entry point, bound on first use: the registered control
-// first, then "hhctrl.ocx" by name. A failure is remembered; 0 then.
+// The full path of the HTML Help control as registered, expanded when the
+// registry holds an expandable text; false when none is registered.
+bool RegisteredHtmlHelpPath(char* out, size_t size);
+// hhctrl.ocx in the system folder, the fallback.
+bool SystemHtmlHelpPath(char* out, size_t size);
+
+// The HTML Help entry point (ordinal 14 of the control), bound on first use;
+// null when it cannot be had. One load attempt only: a failure is remembered.
+FARPROC HtmlHelpEntryPoint();
+
+// Calls the entry point; 0 when HTML Help is not available.
 HWND CallHtmlHelp(HWND caller, const char* file, UINT command, DWORD_PTR data);
 
 #endif

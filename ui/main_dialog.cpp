@@ -23,7 +23,7 @@ void Enable(HWND window, int id, BOOL enabled) {
 
 bool WorkerIsWaiting() {
     HANDLE worker = gRunState.workerThread;
-    return worker != nullptr && gRunState.threadSemaphore != nullptr &&
+    return worker != nullptr && gRunState.threadSemaphore.load() != nullptr &&
            WaitForSingleObject(worker, 0) == WAIT_TIMEOUT;
 }
 
@@ -56,7 +56,7 @@ void OnInitDialog(HWND window) {
     if (gRunState.workerThread == nullptr) {
         AddLogLine("Cannot start the cleaning thread");
     }
-    SignalHandshake(gRunState.dialogInitSemaphore);
+    SignalHandshake(gRunState.dialogInitSemaphore.load());
 }
 
 void OnOk(HWND window) {
@@ -94,7 +94,7 @@ void OnOk(HWND window) {
     // after Ok stops the run, while an Escape before Ok does not.
     gRunState.stopRequest.store(0, std::memory_order_relaxed);
     gRunState.runStarted.store(1, std::memory_order_relaxed);
-    SignalHandshake(gRunState.threadSemaphore);
+    SignalHandshake(gRunState.threadSemaphore.load());
     Enable(window, IDC_STOP_BUTTON, TRUE);
     Enable(window, IDOK, FALSE);
     Enable(window, IDC_QUIT_BUTTON, FALSE);
@@ -123,6 +123,7 @@ void OnPaint(HWND window) {
     PAINTSTRUCT paint;
     BeginPaint(window, &paint);
     EndPaint(window, &paint);
+    ForgetDrawnGauge();
     DrawGauge(gRunState.gaugePercent.load(std::memory_order_relaxed), 100, 0);
 }
 

@@ -6,6 +6,8 @@ preset=$(basename "$TESS_BIN")
 bash "$TESS_SRC/scripts/dist.sh" "$TESS_TMP/dist" "$preset" >/dev/null
 zip="$TESS_TMP/dist/Tessarine-0.10-$preset.zip"
 tess_check "the zip is made" [ -f "$zip" ]
+tess_check "SHA256SUMS beside it holds its checksum" \
+  bash -c "cd '$TESS_TMP/dist' && grep -q ' Tessarine-0.10-$preset.zip\$' SHA256SUMS && sha256sum -c --quiet SHA256SUMS"
 tess_equal "it holds exactly the three files" "README.txt
 Tessarine.chm
 Tessarine.exe" "$(unzip -Z1 "$zip" | sort)"
