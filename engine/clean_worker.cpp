@@ -56,12 +56,13 @@ enum FillEnd {
     kFillGoesOn, // not over: the fill file is open
     kFillComplete,
     kFillStopped,
-    kFillMeasureLost, // the drive could not be measured again
-    kFillUnwritable,  // the drive reports free sectors that no write takes
-    kFillNoName,      // the next fill file had no name...
-    kFillNoMemory,    // ...or no list node...
-    kFillNotOpened,   // ...or could not be opened, while space was still free
-    kFillFlushFailed, // a fill file's zeros may not have reached the medium
+    kFillMeasureLost,  // the drive could not be measured again
+    kFillUnwritable,   // the drive reports free sectors that no write takes
+    kFillNoName,       // the next fill file had no name...
+    kFillNoMemory,     // ...or no list node...
+    kFillNotOpened,    // ...or could not be opened, while space was still free
+    kFillFlushFailed,  // a fill file's zeros may not have reached the medium
+    kFillNoRecordName, // free records of the file table may be left: no name for them
 };
 
 // Formats into the shared message buffer and logs it. The formats are the
@@ -97,9 +98,9 @@ bool CloseFillFile() {
 }
 
 // Names the next fill file, records it in the list and opens it. Nothing is
-// logged but "Creating file"; the caller decides whether a missing file
-// matters.
-FillEnd StartFillFile() {
+// logged but "Creating file" (when announced); the caller decides whether a
+// missing file matters.
+FillEnd StartFillFile(bool announce) {
     const char* name = NextTempName(gWorker.rootPath);
     if (name == nullptr) {
         return kFillNoName;
@@ -116,7 +117,9 @@ FillEnd StartFillFile() {
     }
     gWorker.fillListTail = node;
     gWorker.sectorsInFile = 0;
-    LogLine("Creating file [%s]", node->Name);
+    if (announce) {
+        LogLine("Creating file [%s]", node->Name);
+    }
     gWorker.fillFile = FileOpen(node->Name, "wb");
     return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
 }
@@ -144,7 +147,7 @@ bool ChangeFillFile(FillEnd* end) {
         *end = kFillFlushFailed;
         return false;
     }
-    FillEnd opened = StartFillFile();
+    FillEnd opened = StartFillFile(true);
     if (opened == kFillGoesOn) {
         return true;
     }
@@ -214,6 +217,47 @@ FillEnd FillFreeSpace() {
     }
 }
 
+// NTFS keeps the contents of a small file inside the file's record in its file
+// table, and a deleted file's record is free for reuse but is not free space.
+// Once the free clusters are full, small fill files of zeros take the free
+// records, until the file system refuses a new file or its data.
+FillEnd CleanFreeRecords() {
+    char fileSystem[32];
+    QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
+    if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
+        return kFillComplete;
+    }
+    LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
+    FillEnd end = kFillComplete;
+    long long records = 0;
+    for (;;) {
+        FillEnd opened = StartFillFile(false);
+        if (opened != kFillGoesOn) {
+            if (opened == kFillNoName) {
+                end = kFillNoRecordName;
+            } else if (opened == kFillNoMemory) {
+                end = kFillNoMemory;
+            }
+            break;
+        }
+        bool taken = FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile) == 1;
+        if (!CloseFillFile()) {
+            end = kFillFlushFailed;
+            break;
+        }
+        if (!taken) {
+            break;
+        }
+        ++records;
+        if (gRunState.stopRequest.load(std::memory_order_relaxed) != 0) {
+            end = kFillStopped;
+            break;
+        }
+    }
+    LogLine("%I64i free records of the file table were overwritten", records);
+    return end;
+}
+
 // The one place that turns the end of a fill into the job's outcome and its
 // report. The last fill file is flushed first: a success is reported only
 // when its zeros reached the medium.
@@ -255,6 +299,9 @@ JobOutcome ConcludeFill(FillEnd end) {
     case kFillFlushFailed:
         LogLine("Error writing file [%s]", last->Name);
         return kJobFailed;
+    case kFillNoRecordName:
+        LogLine("Not enough file names for the free records of the file table on drive %s", drive);
+        return kJobFailed;
     case kFillGoesOn: // not an end
         break;
     }
@@ -282,10 +329,15 @@ JobOutcome RunCleaningJob() {
     gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
 
     JobOutcome outcome = kJobFailed;
-    FillEnd first = StartFillFile();
+    FillEnd first = StartFillFile(true);
     if (first == kFillGoesOn) {
         gWorker.writeBuffer = static_cast<char*>(calloc(1, kWriteBufferSize));
-        outcome = ConcludeFill(gWorker.writeBuffer != nullptr ? FillFreeSpace() : kFillNoMemory);
+        FillEnd end = gWorker.writeBuffer != nullptr ? FillFreeSpace() : kFillNoMemory;
+        if (end == kFillComplete) {
+            // The free clusters are full; their last file must reach the medium first.
+            end = CloseFillFile() ? CleanFreeRecords() : kFillFlushFailed;
+        }
+        outcome = ConcludeFill(end);
     } else {
         outcome = ConcludeFill(first);
     }

@@ -1,5 +1,7 @@
 #include "engine/fill_plan.h"
 
+#include <string.h>
+
 unsigned SectorsToAsk(long long remainingSectors, unsigned sectorsInFile) {
     if (remainingSectors < kChunkSectors) {
         // The last, short request is not held to the file cap.
@@ -40,4 +42,8 @@ long long SectorsLeft(long long remainingSectors, unsigned long long writtenSect
                       unsigned long long writeLimit) {
     long long allowed = writtenSectors < writeLimit ? static_cast<long long>(writeLimit - writtenSectors) : 0;
     return remainingSectors > 0 && remainingSectors < allowed ? remainingSectors : allowed;
+}
+
+bool KeepsSmallFilesInItsFileTable(const char* fileSystemName) {
+    return strcmp(fileSystemName, "NTFS") == 0;
 }

@@ -11,7 +11,15 @@ enum : unsigned {
     // The least a job may write past its measured count (8 MiB): a drive that
     // takes zeros without filling up must still come to an end.
     kMinExtraSectors = 16384,
+    // The zeros in each small fill file that overwrites a free record of
+    // NTFS's file table: they must stay inside the record. With 1 KiB records
+    // ntfs-3g keeps up to 640 bytes there for the longest fill-file name.
+    kRecordFillBytes = 600,
 };
+
+// NTFS keeps the contents of small files in its file table, outside the free
+// space: only there do free records need cleaning.
+bool KeepsSmallFilesInItsFileTable(const char* fileSystemName);
 
 // Sectors that the next regular write asks for.
 unsigned SectorsToAsk(long long remainingSectors, unsigned sectorsInFile);

@@ -10,3 +10,9 @@ bool QueryFreeBytes(const char* rootPath, unsigned long long* freeBytes) {
     *freeBytes = available.QuadPart;
     return true;
 }
+
+void QueryFileSystemName(const char* rootPath, char* name, unsigned size) {
+    if (!GetVolumeInformationA(rootPath, nullptr, 0, nullptr, nullptr, nullptr, name, size)) {
+        name[0] = '\0';
+    }
+}

@@ -55,13 +55,6 @@ TEST(Tokenizer, SplitsAtSpacesOnly) {
     }
 }
 
-TEST(Tokenizer, StopsAtTheTableSize) {
-    std::vector<std::string> tokens = Tokens(Numbered(30));
-    ASSERT_EQ(tokens.size(), 25u);
-    EXPECT_EQ(tokens.front(), "t1");
-    EXPECT_EQ(tokens.back(), "t25");
-}
-
 TEST(Tokenizer, LongLinesAreSplitToTheEnd) {
     // Far past 255 characters: positions must not wrap around.
     std::string line(300, 'x');
@@ -89,38 +82,6 @@ TEST(CommandLineWords, DriveTokensAndHelpSwitches) {
         SCOPED_TRACE(row.token);
         EXPECT_EQ(IsDriveToken(row.token), row.drive);
         EXPECT_EQ(IsHelpSwitch(row.token), row.help);
-    }
-}
-
-TEST(CommandLineWords, SeveralDriveTokensCombine) {
-    struct Step {
-        const char* token;
-        unsigned type;
-    };
-    struct Row {
-        const char* name;
-        std::vector<Step> steps;
-        const char* drive; // "" when emptied
-        int fromCommandLine;
-    } rows[] = {
-        {"removable", {{"b:", DRIVE_REMOVABLE}}, "b:", 1},
-        {"fixed empties", {{"c:", DRIVE_FIXED}}, "", 0},
-        {"missing empties", {{"q:", DRIVE_NO_ROOT_DIR}}, "", 0},
-        {"later removable wins", {{"e:", DRIVE_REMOVABLE}, {"f:", DRIVE_REMOVABLE}}, "f:", 1},
-        {"later fixed keeps the removable", {{"e:", DRIVE_REMOVABLE}, {"c:", DRIVE_FIXED}}, "e:", 1},
-        {"fixed then removable", {{"c:", DRIVE_FIXED}, {"e:", DRIVE_REMOVABLE}}, "e:", 1},
-        {"cd-rom and ram disk", {{"d:", DRIVE_CDROM}, {"r:", DRIVE_RAMDISK}}, "", 0},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        char drive[3] = {'a', ':', '\0'};
-        int fromCommandLine = 0;
-        for (const Step& step : row.steps) {
-            ApplyDriveToken(step.token, step.type, drive, &fromCommandLine);
-        }
-        EXPECT_STREQ(drive[0] == '\0' ? "" : drive, row.drive);
-        EXPECT_EQ(fromCommandLine, row.fromCommandLine);
-        EXPECT_EQ(drive[1], ':');
     }
 }
 
@@ -168,8 +129,8 @@ TEST_F(ReadCommandLineTest, UsesTheRealDriveTypes) {
         int fromCommandLine;
         int help;
     } rows[] = {
-        {"", "a:", 0, 0},       {"e:", "e:", 1, 0},    {"E:", "E:", 1, 0},
-        {"f:", "", 0, 0},       {"e: f:", "e:", 1, 0}, {"f: e:", "e:", 1, 0},
+        {"", "a:", 0, 0},       {"e:", "e:", 1, 0},    {"E:", "E:", 1, 0},    {"f:", "", 0, 0},
+        {"e: f:", "e:", 1, 0},  {"f: e:", "e:", 1, 0}, {"e: e:", "e:", 1, 0}, {"q:", "", 0, 0},
         {"E:\\ E", "a:", 0, 0}, {"/? e:", "e:", 1, 1}, {"-h", "a:", 0, 1},
     };
     for (const Row& row : rows) {

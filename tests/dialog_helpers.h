@@ -1,6 +1,5 @@
-// Reading dialog templates back from an executable, and operating dialogs
-// from a test: pumping messages, answering a modal box from another thread,
-// reading the log.
+// Operating dialogs from a test: pumping messages, answering a modal box
+// from another thread, reading the log.
 #ifndef TESSARINE_TESTS_DIALOG_HELPERS_H
 #define TESSARINE_TESTS_DIALOG_HELPERS_H
 
@@ -8,34 +7,6 @@
 
 #include <string>
 #include <vector>
-
-struct TemplateItem {
-    DWORD style;
-    DWORD exStyle;
-    short x, y, cx, cy;
-    long id;               // -1 for the unnamed static
-    std::string className; // "Button", "Static", ... for the predefined atoms
-    std::string text;      // "#116" for an ordinal
-    DWORD helpId;
-};
-
-struct DialogTemplateInfo {
-    bool extended;
-    WORD version;
-    DWORD helpId;
-    DWORD style;
-    DWORD exStyle;
-    short x, y, cx, cy;
-    std::string menu, windowClass, caption;
-    WORD pointSize;
-    WORD weight;
-    BYTE italic;
-    BYTE charset;
-    std::string face;
-    std::vector<TemplateItem> items;
-};
-
-bool ParseDialogTemplate(const void* data, size_t size, DialogTemplateInfo* out);
 
 // Handles messages of this thread for about ms milliseconds.
 void PumpMessages(DWORD ms);
@@ -55,6 +26,7 @@ struct BoxAnswer {
     std::vector<std::string> texts; // filled in
     bool found = false;
     LRESULT defaultId = 0;
+    LONG style = 0;
 };
 HANDLE AnswerBoxLater(BoxAnswer* answer);
 

@@ -15,6 +15,7 @@
 #include "ui/control_ids.h"
 #include "ui/gauge.h"
 #include "ui/main_dialog.h"
+#include "ui/message_log.h"
 
 namespace {
 
@@ -136,6 +137,7 @@ TEST_F(MainDialogTest, StartsReady) {
     // Fixed size: no sizing border, no minimise or maximise box.
     LONG style = GetWindowLongA(window, GWL_STYLE);
     EXPECT_EQ(style & (WS_THICKFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+    EXPECT_EQ(LOWORD(SendMessageA(window, DM_GETDEFID, 0, 0)), IDOK) << "Ok is the default button";
 }
 
 TEST_F(MainDialogTest, IsCentredWithTheLogExtentSet) {
@@ -146,9 +148,8 @@ TEST_F(MainDialogTest, IsCentredWithTheLogExtentSet) {
                     (GetSystemMetrics(SM_CYSCREEN) - (rect.bottom - rect.top)) / 2};
     EXPECT_EQ(rect.left, corner.x);
     EXPECT_EQ(rect.top, corner.y);
-    LRESULT extent = SendDlgItemMessageA(window, IDC_LOG, LB_GETHORIZONTALEXTENT, 0, 0);
-    EXPECT_GT(extent, rect.right) << "twice the right edge before the move";
-    EXPECT_LE(extent, 2 * GetSystemMetrics(SM_CXSCREEN));
+    // The template centres the window already, so the right edge before the move is the one now.
+    EXPECT_EQ(SendDlgItemMessageA(window, IDC_LOG, LB_GETHORIZONTALEXTENT, 0, 0), 2 * rect.right);
 }
 
 TEST_F(MainDialogTest, ListsTheRemovableDrivesOnly) {
@@ -200,6 +201,7 @@ TEST_F(MainDialogTest, OtherDrivesAskFirst) {
     EXPECT_EQ(no.texts, (Lines{"Are you sure you want to clean sectors on [E] ?",
                                "Tessarine Version 0.10 by the Tessarine authors", "Yes", "No"}));
     EXPECT_EQ(no.defaultId, IDC_NO_BUTTON) << "No is the default button";
+    EXPECT_EQ(no.style & WS_SYSMENU, 0) << "no close box: answered through its buttons";
     EXPECT_FALSE(Started());
     EXPECT_TRUE(LogLines(window).empty());
     EXPECT_TRUE(Enabled(IDOK));
@@ -288,6 +290,63 @@ TEST_F(MainDialogTest, HelpWritesTheInstructions) {
     EXPECT_EQ(LogLines(window).size(), 10u);
 }
 
+// Help during a run: its five lines go between the worker's lines, each whole.
+DWORD WINAPI WorkerLines(void*) {
+    for (int i = 0; i < 200; ++i) {
+        AddLogLine(("worker line " + std::to_string(i)).c_str());
+    }
+    return 0;
+}
+
+TEST_F(MainDialogTest, HelpDuringARunKeepsEveryLineWhole) {
+    Open();
+    HANDLE worker = CreateThread(nullptr, 0, WorkerLines, nullptr, 0, nullptr);
+    while (WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
+        Command(IDC_HELP_BUTTON);
+        PumpMessages(5);
+    }
+    CloseHandle(worker);
+    Lines lines = LogLines(window);
+    int next = 0;
+    for (size_t i = 0; i < lines.size(); ++i) {
+        if (lines[i].rfind("worker line ", 0) == 0) {
+            EXPECT_EQ(lines[i], "worker line " + std::to_string(next++));
+        } else {
+            ASSERT_LE(i + 5, lines.size());
+            EXPECT_EQ(Lines(lines.begin() + i, lines.begin() + i + 4), kInstructions) << "at line " << i;
+            i += 4;
+        }
+    }
+    EXPECT_EQ(next, 200);
+    // The newest line is in view.
+    LRESULT top = SendDlgItemMessageA(window, IDC_LOG, LB_GETTOPINDEX, 0, 0);
+    RECT box;
+    GetClientRect(GetDlgItem(window, IDC_LOG), &box);
+    LRESULT visible = box.bottom / SendDlgItemMessageA(window, IDC_LOG, LB_GETITEMHEIGHT, 0, 0);
+    EXPECT_GE(top + visible, static_cast<LRESULT>(lines.size()));
+}
+
+// The icons: the first is what the shell shows for the program file.
+TEST_F(MainDialogTest, IconsAre32By32In16And256Colours) {
+    struct Row {
+        WORD group, bits;
+    } rows[] = {{IDI_SMALL_ICON, 4}, {IDI_MAIN_ICON, 8}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.group);
+        HRSRC group = FindResourceA(nullptr, MAKEINTRESOURCEA(row.group), RT_GROUP_ICON);
+        ASSERT_NE(group, nullptr);
+        int id = LookupIconIdFromDirectoryEx(static_cast<BYTE*>(LockResource(LoadResource(nullptr, group))),
+                                             TRUE, 32, 32, 0);
+        HRSRC image = FindResourceA(nullptr, MAKEINTRESOURCEA(id), RT_ICON);
+        ASSERT_NE(image, nullptr);
+        const BITMAPINFOHEADER* header =
+            static_cast<BITMAPINFOHEADER*>(LockResource(LoadResource(nullptr, image)));
+        EXPECT_EQ(header->biWidth, 32);
+        EXPECT_EQ(header->biHeight, 64);
+        EXPECT_EQ(header->biBitCount, row.bits);
+    }
+}
+
 TEST_F(MainDialogTest, HelpSwitchWritesTheInstructionsAtStart) {
     gRunState.helpSwitch = 1;
     Open();
@@ -346,6 +405,8 @@ TEST_F(MainDialogTest, GaugeIsPaintedAndSurvivesBeingCovered) {
     GetClientRect(window, &client);
     GaugeGeometry g = ComputeGauge(client.right, client.bottom, 50, 100);
     int y = (g.fill.top + g.fill.bottom) / 2;
+    DrawGauge(50, 100, 0);
+    EXPECT_EQ(PixelAt(window, client.right / 4, y), RGB(0, 255, 0)) << "green before any letter was given";
     DrawGauge(50, 100, 'E');
     PumpMessages(100);
     EXPECT_EQ(PixelAt(window, client.right / 4, y), RGB(255, 0, 0));

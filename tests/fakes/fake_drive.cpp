@@ -2,6 +2,8 @@
 // indices into the open order, offset so that none is null.
 #include "fake_drive.h"
 
+#include <string.h>
+
 #include "engine/file_access.h"
 #include "engine/free_space.h"
 #include "frame/run_state.h"
@@ -22,6 +24,10 @@ FakeFile* FileOf(HANDLE handle) {
     return &gFakeDrive.files[gFakeDrive.openOrder[index]];
 }
 
+bool Ntfs() {
+    return strcmp(gFakeDrive.fileSystem, "NTFS") == 0;
+}
+
 bool Vanished() {
     return gFakeDrive.vanishAfterWrites >= 0 && gFakeDrive.writes > gFakeDrive.vanishAfterWrites;
 }
@@ -39,10 +45,18 @@ bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
     return true;
 }
 
+void QueryFileSystemName(const char*, char* name, unsigned size) {
+    lstrcpynA(name, gFakeDrive.fileSystem, static_cast<int>(size));
+}
+
 HANDLE FileOpen(const char* name, const char*) {
     int attempt = gFakeDrive.opens++;
-    if (attempt == gFakeDrive.failOpenAt || Vanished()) {
+    bool isNew = gFakeDrive.files.count(name) == 0;
+    if (attempt == gFakeDrive.failOpenAt || Vanished() || (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
         return nullptr;
+    }
+    if (Ntfs() && isNew) {
+        --gFakeDrive.freeRecords;
     }
     FakeFile& file = gFakeDrive.files[name];
     gFakeDrive.freeSectors += file.sectors; // "w" empties an existing file
@@ -66,7 +80,8 @@ int FileClose(HANDLE handle) {
 
 int FileFlush(HANDLE handle) {
     FakeFile* file = FileOf(handle);
-    if (file == nullptr || !file->open || gFakeDrive.flushFails || Vanished()) {
+    if (file == nullptr || !file->open || gFakeDrive.flushFails || Vanished() ||
+        ++gFakeDrive.flushes == gFakeDrive.failFlushAt) {
         return -1;
     }
     file->flushed = true;
@@ -86,6 +101,11 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
         gFakeDrive.freeSectors -= gFakeDrive.shrinkBy;
     }
     FakeFile* file = FileOf(handle);
+    if (file != nullptr && file->open && Ntfs() && size != 512 && size <= gFakeDrive.residentBytes &&
+        count == 1 && file->sectors == 0) {
+        file->flushed = false;
+        return 1; // kept in the file's record
+    }
     if (file == nullptr || !file->open || size != 512 || count > 256) {
         return 0;
     }
@@ -128,6 +148,7 @@ bool FileDelete(const char* path) {
         return false;
     }
     gFakeDrive.deleted.push_back(path);
+    gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
     if (!gFakeDrive.compresses) {
         gFakeDrive.freeSectors += it->second.sectors;
     }

@@ -34,6 +34,12 @@ struct FakeDrive {
     int vanishAfterWrites = -1;
     bool compresses = false; // takes every write, and its free space never shrinks
     bool flushFails = false;
+    int failFlushAt = -1; // the n-th flush (1-based) fails
+    // NTFS: every file takes a record of the file table, and a file of one
+    // element of up to residentBytes keeps its data there.
+    const char* fileSystem = "FAT32";
+    unsigned long long freeRecords = 0;
+    unsigned residentBytes = 640;
     bool deleteRefused = false;
     int failOpenAt = -1;             // the n-th open (0-based) fails
     int stopAfterWrites = -1;        // sets the stop request after this many writes
@@ -47,6 +53,7 @@ struct FakeDrive {
     int opens = 0;
     int writes = 0;
     int measurements = 0;
+    int flushes = 0;
     unsigned long long taken = 0; // sectors written in all
     int unflushedCloses = 0;
 };

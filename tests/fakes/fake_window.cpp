@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include <windows.h>
+
 #include "ui/gauge.h"
 #include "ui/message_log.h"
 
@@ -12,7 +14,9 @@ bool gEchoLogLines = false;
 void AddLogLine(const char* text) {
     gLoggedLines.push_back(text);
     if (gEchoLogLines) {
+        static DWORD start = GetTickCount();
         printf("%s\n", text);
+        fprintf(stderr, "%.3f %s\n", (GetTickCount() - start) / 1000.0, text); // when, for the bench
         fflush(stdout);
     }
 }

@@ -9,9 +9,6 @@ usage: faultfs.py FOLDER MOUNTPOINT [FAULT ...]
                      negative: less
   refuse-delete      no file can be deleted (EACCES)
   vanish=BYTES       every call fails (EIO) once BYTES have been written
-  hang-on=NAME       the drive stops answering once NAME is asked for: the
-                     call on NAME blocks for good, and every later call waits
-                     behind it (the file system serves one call at a time)
   mbps=N             writes at N MB/s, like a USB stick
 """
 import errno
@@ -38,9 +35,6 @@ class FaultFS(Operations):
         return limit is not None and self.written >= int(limit)
 
     def __call__(self, op, path, *args):
-        if path == "/" + str(self.faults.get("hang-on")):
-            while True:
-                time.sleep(3600)
         if self._gone():
             raise FuseOSError(errno.EIO)
         if not hasattr(self, op):
@@ -136,7 +130,7 @@ class FaultFS(Operations):
 def main():
     root, mountpoint = os.path.realpath(sys.argv[1]), sys.argv[2]
     faults = dict((a.split("=", 1) + [None])[:2] for a in sys.argv[3:])
-    FUSE(FaultFS(root, faults), mountpoint, foreground=True, nothreads="hang-on" in faults, big_writes=True,
+    FUSE(FaultFS(root, faults), mountpoint, foreground=True, nothreads=False, big_writes=True,
          max_write=131072, default_permissions=False)
 
 

@@ -1,5 +1,5 @@
 // Runs the real cleaning job on the drive named by the first argument and
-// prints its log lines, for the file-system tests. With a second argument N,
+// prints its log lines, for the bench. With a second argument N,
 // a stop is requested after N milliseconds. The exit code is the outcome;
 // the job's duration goes to standard error.
 #include <stdio.h>
