@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
-"""Turns the bench's raw timings into bench/results.md: medians, minima and
-maxima per drive and contender, MB/s, and Tessarine's ratio to dd bs=128k."""
+"""Turns the bench's raw figures into bench/results.md: per drive the median
+time of each contender, Tessarine's ratio to dd bs=128k (medians of the
+alternating pairs), the WM_NULL round trips, the Stop latency and the time
+that NTFS's free records take. usage: report.py RAW_DIR ROUNDS PRESETS"""
 import datetime
 import platform
 import statistics
@@ -10,112 +12,61 @@ from collections import defaultdict
 
 
 def machine():
-    cpu = 'unknown CPU'
-    try:
-        for line in open('/proc/cpuinfo'):
-            if line.startswith('model name'):
-                cpu = line.split(':', 1)[1].strip()
-                break
-    except OSError:
-        pass
+    cpu = next((l.split(':', 1)[1].strip() for l in open('/proc/cpuinfo') if l.startswith('model name')), '?')
     cores = subprocess.run(['nproc'], capture_output=True, text=True).stdout.strip()
-    mem = subprocess.run(['free', '-g'], capture_output=True, text=True).stdout.split('\n')[1].split()[1]
     wine = subprocess.run(['/usr/lib/wine/wine64', '--version'], capture_output=True, text=True).stdout.strip()
-    return f'{cpu}, {cores} cores, {mem} GiB RAM, {platform.system()} {platform.release()}, {wine}'
+    return f'{cpu}, {cores} cores, {platform.system()} {platform.release()}, {wine}'
 
 
 def main():
-    results, pings_path, repeat = sys.argv[1], sys.argv[2], sys.argv[3]
-    profile = open(sys.argv[4]).read() if len(sys.argv) > 4 else ''
-
-    runs = defaultdict(list)
-    sizes = {}
-    order = []
-    for line in open(results):
+    raw, rounds, presets = sys.argv[1], sys.argv[2], sys.argv[3].split()
+    runs, sizes, order = defaultdict(list), {}, []
+    for line in open(f'{raw}/timings.txt'):
         drive, who, seconds, size = line.strip().split('|')
-        if drive not in order:
-            order.append(drive)
+        order += [drive] if drive not in order else []
         runs[(drive, who)].append(float(seconds))
         sizes[drive] = int(size)
     pings = defaultdict(list)
-    for line in open(pings_path):
+    for line in open(f'{raw}/pings.txt'):
         drive, who, median, worst = line.strip().split('|')
-        pings[(drive, who)].append((float(median), float(worst)))
+        pings[(drive, who)].append((float(median) / 1000, float(worst) / 1000))
 
-    out = ['# Benchmark results', '',
-           f'Measured {datetime.date.today().isoformat()} on {machine()}.', '',
-           f'Each drive is a scratch drive made by the bench; every contender fills its whole free space and '
-           f'gives it back, alternating, {repeat} rounds (linearity rows: one run). Times are wall-clock seconds '
-           f'from the start order (Tessarine) or the command\'s start to the deletion of the last fill file. '
-           f'MB/s is free bytes / median time / 10^6.', '']
+    out = ['# Benchmark results', '', f'Measured {datetime.date.today().isoformat()} on {machine()}, '
+           f'with `make bench`.', '',
+           f'Each drive is a scratch drive made by the bench. Tessarine and `dd if=/dev/zero bs=128k conv=fsync` '
+           f'(then `rm` of its file) each fill the whole free space and give it back, one after the other, '
+           f'{rounds} rounds (3 on the throttled drive). Times are wall-clock seconds from the start order '
+           f'(Tessarine) or the command\'s start to the deletion of the last fill file; the ratio is dd\'s time '
+           f'over Tessarine\'s within each pair, and its median is given (1.00: as fast as dd).',
+           f'Builds run here: {", ".join(presets)}.' + ('' if 'win32' in presets else
+           ' This machine\'s kernel cannot run 32-bit programs, so Wine cannot start the win32 build here.'), '',
+           '| drive | free MB | dd median s | ' + ' | '.join(f'{p} median s | {p} / dd (median of pairs) | '
+                                                         f'{p} WM_NULL median / worst ms' for p in presets) + ' |',
+           '|---|---|---|' + '---|---|---|' * len(presets)]
     for drive in order:
-        mb = sizes[drive] / 1e6
-        out += [f'## {drive}', '', f'Free space: {sizes[drive]} bytes.', '',
-                '| contender | median s | min s | max s | MB/s | vs dd bs=128k |', '|---|---|---|---|---|---|']
-        ref = runs.get((drive, 'dd-bs128k'))
-        ref_med = statistics.median(ref) if ref else None
-        for (d, who), times in runs.items():
-            if d != drive:
+        dd = runs[(drive, 'dd-bs128k')]
+        cells = [drive, f'{sizes[drive] / 1e6:.0f}', f'{statistics.median(dd):.3f}']
+        for p in presets:
+            ours = runs.get((drive, f'tessarine-{p}'), [])
+            if not ours:
+                cells += ['', '', '']
                 continue
-            med = statistics.median(times)
-            ratio = f'{ref_med / med:.2f}' if ref_med else ''
-            out.append(f'| {who} | {med:.3f} | {min(times):.3f} | {max(times):.3f} | {mb / med:.0f} | {ratio} |')
-        for (d, who), values in pings.items():
-            if d == drive:
-                meds = [m for m, _ in values]
-                worst = max(w for _, w in values)
-                out.append('')
-                out.append(f'{who}: WM_NULL round trip to the main window during the run: median '
-                           f'{statistics.median(meds) / 1000:.2f} ms, worst {worst / 1000:.1f} ms.')
-        out.append('')
-    lin = [(d, statistics.median(t)) for (d, who), t in runs.items() if who == 'tessarine-win64']
-    out += ['## Seconds per GiB (Tessarine win64, tmpfs)', '', '| drive | s per GiB |', '|---|---|']
-    for d, med in lin:
-        if d.startswith('tmpfs') or d.startswith('linearity'):
-            out.append(f'| {d} | {med / (sizes[d] / 2**30):.3f} |')
-    out.append('')
-    engine = {d: statistics.median(t) for (d, who), t in runs.items() if who.startswith('engine alone')}
-    window = {d: statistics.median(t) for (d, who), t in runs.items() if who == 'tessarine-win64'}
-    out += ['## Where the time goes', '',
-            'The engine alone (the same fill loop, flushes and deletions linked without a window, '
-            '`tests/clean_drive.exe`) against the program with its window; the difference is the window: one '
-            'gauge repaint per 128 KiB pass (a device context, a brush, an edge and a rectangle) and the few '
-            'log lines.', '',
-            '| drive | engine alone s | with the window s | window per pass, us |', '|---|---|---|---|']
-    for d in order:
-        if d in engine and d in window:
-            passes = sizes[d] / 131072
-            out.append(f'| {d} | {engine[d]:.3f} | {window[d]:.3f} | {(window[d] - engine[d]) / passes * 1e6:.0f} |')
-    out += ['## Targets', '', '| drive | Tessarine / dd bs=128k >= 0.95 | ahead of scrub -X | ahead of sfill | '
-            'WM_NULL median < 50 ms |', '|---|---|---|---|---|']
-    for d in order:
-        if (d, 'dd-bs128k') not in runs or d.startswith('linearity'):
-            continue
-        ref = statistics.median(runs[(d, 'dd-bs128k')])
-        row = [d]
-        for preset in ('win64', 'win32'):
-            t = runs.get((d, f'tessarine-{preset}'))
-            row.append(f'{preset} {ref / statistics.median(t):.2f}' if t else '')
-        ours = statistics.median(runs[(d, 'tessarine-win64')])
-        cells = [' / '.join(row[1:])]
-        for peer in ('scrub -X', 'sfill'):
-            times = [statistics.median(t) for (dd, who), t in runs.items() if dd == d and who.startswith(peer + ' ')
-                     or (dd == d and who == peer)]
-            cells.append(('yes' if ours < min(times) else 'no') if times else '')
-        meds = [m for (dd, who), v in pings.items() if dd == d for m, _ in v]
-        cells.append(f'{statistics.median(meds) / 1000:.2f} ms' if meds else '')
-        out.append(f'| {d} | ' + ' | '.join(cells) + ' |')
-    out += ['', 'Where a target is missed: the engine alone keeps pace with dd (see below); what the window adds '
-            'is the gauge repaint after every 128 KiB write, with its own device context and brush each time, '
-            'which the design asks for. Under Wine each such repaint from the worker thread costs X11 round '
-            'trips and, per pass, an uname and two failed opens of ~/.Xdefaults by Xlib (the strace below). '
-            'On a real USB stick at 10 to 30 MB/s a pass takes 4 to 13 ms, against tens of microseconds for '
-            'the repaint. sfill exits with status 134 (an abort) on these drives, so its time is that of a run '
-            'that did not finish cleanly.', '']
-    if profile:
-        out += ['', 'System calls of one run on a 1 GiB tmpfs (`strace -f -c`; the windowed run is traced from '
-                'the Ok to the end of the worker, and the tracer itself slows it):', '', '```', profile.strip(),
-                '```', '']
+            # Rounds alternate Tessarine and dd, one pair per preset and round.
+            pairs = [d / t for t, d in zip(ours, dd[presets.index(p)::len(presets)])]
+            ping = pings[(drive, f'tessarine-{p}')]
+            cells += [f'{statistics.median(ours):.3f}', f'{statistics.median(pairs):.3f}',
+                      f'{statistics.median(m for m, _ in ping):.2f} / {max(w for _, w in ping):.1f}']
+        out.append('| ' + ' | '.join(cells) + ' |')
+    stops = [float(l.split()[1]) for l in open(f'{raw}/stops.txt') if l.startswith('stopped_ms')]
+    if stops:
+        out += ['', f'Stop on the throttled drive (win64), from the click to the log line "Operation was stopped": '
+                f'{", ".join(f"{s:.0f}" for s in stops)} ms (median {statistics.median(stops):.0f} ms).']
+    for line in open(f'{raw}/records.txt'):
+        count, seconds = line.strip().split('|')
+        if int(count) > 0:
+            out += ['', f'NTFS (ntfs-3g, 64 MiB, 3000 small files deleted): {count} free records of the file table '
+                    f'overwritten in {float(seconds):.2f} s, {float(seconds) / int(count) * 1000:.2f} s per '
+                    f'thousand records (the engine alone, win64).']
     print('\n'.join(out))
 
 

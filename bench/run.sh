@@ -1,138 +1,118 @@
 #!/bin/bash
 # make bench: the time to fill a drive's whole free space and give it back,
-# for Tessarine (win64 and win32 under Wine, the drive on the command line,
-# Ok pressed by the test driver, timed from the start order to the deletion
-# of the last fill file) and for its peers on the same drives, alternating
-# the contenders and repeating each. Writes bench/results.md.
-# Needs root (it mounts its scratch drives). Never touches any other drive.
+# for Tessarine (each build that this machine can run, under Wine, the drive
+# on the command line, Ok pressed by the test driver, timed from the start
+# order to the deletion of the last fill file) against dd bs=128k conv=fsync
+# and the deletion of its file, alternating, on drives large enough that a
+# run takes seconds; on a drive throttled to a USB 2 stick's speed also the
+# time from a Stop to its log line; and on NTFS the time the free records of
+# the file table take. Writes bench/results.md and keeps the raw figures in
+# bench/raw/. Needs root (it mounts its scratch drives); touches no other drive.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
-REPEAT=${REPEAT:-3}
+REPEAT=${REPEAT:-5}
 [ "$(id -u)" -eq 0 ] || { echo "bench: needs root to mount its scratch drives"; exit 1; }
-for p in scrub secure-delete strace bc; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
-    { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$p" >/dev/null; }
-done
+dpkg-query -W -f='${Status}' bc 2>/dev/null | grep -q 'install ok installed' ||
+  { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q bc >/dev/null; }
 bash "$here/tests/wine/setup.sh" "$here/build/win64" >/dev/null
 . "$here/tests/scripts/lib.sh" "$here/build/win64" "$here"
 tess_on_exit "bash '$here/tests/wine/cleanup.sh' '$TESS_BIN'"
+PRESETS="win64"
+/usr/lib/wine/wine --version >/dev/null 2>&1 && PRESETS="win64 win32" # a kernel without 32-bit support cannot
 DIR="$TESS_TMP/drive"
-RESULTS="$TESS_TMP/results.txt"
-: >"$RESULTS"
+RAW="$TESS_TMP/raw"
+mkdir -p "$RAW"
+: >"$RAW/timings.txt"; : >"$RAW/pings.txt"; : >"$RAW/stops.txt"; : >"$RAW/records.txt"
 
 now() { date +%s.%N; }
-record() { echo "$1|$2|$3|$4" >>"$RESULTS"; } # drive contender seconds bytes
+record() { echo "$1|$2|$3|$4" >>"$RAW/timings.txt"; } # drive contender seconds bytes
 
 run_tessarine() { # preset drive-label [warm-up]
-  local preset=$1 label=$2 warmup=${3:-} bin="$here/build/$1" loader w out
+  local bin="$here/build/$1" loader w out
   loader=$(tess_wine_loader "$bin/Tessarine.exe")
   "$loader" "$bin/Tessarine.exe" g: >/dev/null 2>&1 &
   local pid=$!
   w=$("$loader" "$bin/tests/tdriver.exe" wait-windows 1 30000 | tr -d '\r' | head -1)
   [ -n "$w" ] || { echo "bench: Tessarine's window did not appear"; exit 1; }
-  out=$("$loader" "$bin/tests/tdriver.exe" timed-run "$w" g: 600000 | tr -d '\r')
+  out=$("$loader" "$bin/tests/tdriver.exe" timed-run "$w" g: 900000 | tr -d '\r')
   "$loader" "$bin/tests/tdriver.exe" click "$w" 105 >/dev/null
   wait "$pid"
-  [ -n "$warmup" ] && return
-  set -- $out # succeeded S ended S ping_median_us U ping_max_us U
-  record "$label" "tessarine-$preset" "$4" "$FREE_BYTES"
-  echo "$label|tessarine-$preset|$6|$8" >>"$TESS_TMP/pings.txt"
+  [ -n "${3:-}" ] && return
+  set -- "$1" "$2" $out # succeeded S ended S ping_median_us U ping_max_us U
+  record "$2" "tessarine-$1" "$6" "$FREE_BYTES"
+  echo "$2|tessarine-$1|$8|${10}" >>"$RAW/pings.txt"
 }
-run_engine() { # label: the same engine without the window (no gauge, no log box)
-  local seconds
-  seconds=$("$WINE64" "$here/build/win64/tests/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' | awk '/job seconds/ {print $3}')
-  record "$1" "engine alone, win64 (no window)" "$seconds" "$FREE_BYTES"
-}
-run_dd() { # block-size label
+run_dd() { # label
   local t0 t1
   sync; t0=$(now)
-  dd if=/dev/zero of="$DIR/ddfill" bs="$1" conv=fsync status=none 2>/dev/null
+  dd if=/dev/zero of="$DIR/ddfill" bs=128k conv=fsync status=none 2>/dev/null
   rm -f "$DIR/ddfill"; sync
   t1=$(now)
-  record "$2" "dd-bs$1" "$(echo "$t1 - $t0" | bc)" "$FREE_BYTES"
-}
-run_cmd() { # label drive command...
-  local label=$1 drive=$2 t0 t1 status; shift 2
-  sync; t0=$(now)
-  "$@" >/dev/null 2>&1; status=$?
-  [ "$status" -eq 0 ] || label="$label (exit $status)"
-  rm -rf "$DIR"/scrubdir "$DIR"/oooo* 2>/dev/null; sync
-  t1=$(now)
-  record "$drive" "$label" "$(echo "$t1 - $t0" | bc)" "$FREE_BYTES"
+  record "$1" "dd-bs128k" "$(echo "$t1 - $t0" | bc)" "$FREE_BYTES"
 }
 
-bench_drive() { # kind size-MiB label
-  echo "bench: $3"
-  tess_make_drive "$1" "$2" "$DIR"
+make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
+  if [ "$1" = throttled ]; then
+    mkdir -p "$TESS_TMP/back" "$DIR"
+    mount -t tmpfs -o size="$2m" tmpfs "$TESS_TMP/back"
+    /usr/bin/python3 "$here/tests/faulty/faultfs.py" "$TESS_TMP/back" "$DIR" "$3" 2>/dev/null &
+    FAULTFS=$!
+    for _ in $(seq 50); do mountpoint -q "$DIR" && break; sleep 0.1; done
+  else
+    tess_make_drive "$1" "$2" "$DIR"
+  fi
   tess_map_removable g "$DIR"
-  FREE_BYTES=$(( $(tess_free_kib "$DIR") * 1024 ))
-  # The first Wine process after a restart of the server runs slowly while
-  # Wine's services settle: one run not counted.
-  run_tessarine win64 "$3" warm-up
-  for round in $(seq "$REPEAT"); do
-    run_tessarine win64 "$3"
-    run_dd 128k "$3"
-    run_tessarine win32 "$3"
-    run_dd 4M "$3"
-    run_engine "$3"
-    run_cmd "scrub -X" "$3" scrub -X "$DIR/scrubdir"
-    run_cmd "scrub -p fillzero -X" "$3" scrub -p fillzero -X "$DIR/scrubdir"
-    run_cmd "sfill -f -llz" "$3" sfill -f -llz "$DIR"
+  FREE_BYTES=$(($(tess_free_kib "$DIR") * 1024))
+}
+drop_drive() {
+  if [ -n "${FAULTFS:-}" ]; then kill "$FAULTFS"; sleep 0.5; umount -l "$DIR"; tess_unmount "$TESS_TMP/back"; FAULTFS=""
+  else tess_drop_drive "$DIR" g; fi
+}
+
+bench_drive() { # kind size-MiB rounds label [faults]
+  echo "bench: $4"
+  make_drive "$1" "$2" "${5:-}"
+  run_tessarine win64 "$4" warm-up # the first Wine process after a restart runs slowly
+  for round in $(seq "$3"); do
+    for preset in $PRESETS; do run_tessarine "$preset" "$4"; run_dd "$4"; done
     echo "bench:   round $round done"
   done
-  tess_drop_drive "$DIR" g
 }
 
-: >"$TESS_TMP/pings.txt"
-bench_drive tmpfs 1024 "tmpfs 1 GiB"
-bench_drive ext2-4k 512 "ext2 512 MiB (4 KiB blocks, image on disk)"
-bench_drive exfat 256 "exFAT 256 MiB (FUSE)"
-# Linearity on tmpfs: one run each, several fill files at 4 GiB.
-REPEAT_SAVED=$REPEAT
-for size in 256 4096; do
-  echo "bench: tmpfs $size MiB (linearity)"
-  tess_make_drive tmpfs "$size" "$DIR"
-  tess_map_removable g "$DIR"
-  FREE_BYTES=$(( $(tess_free_kib "$DIR") * 1024 ))
-  run_tessarine win64 "linearity tmpfs $size MiB" warm-up
-  run_tessarine win64 "linearity tmpfs $size MiB"
-  run_dd 128k "linearity tmpfs $size MiB"
-  run_engine "linearity tmpfs $size MiB"
-  tess_drop_drive "$DIR" g
+bench_drive tmpfs 2048 "$REPEAT" "tmpfs 2 GiB"
+drop_drive
+bench_drive ext2-4k 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"
+drop_drive
+bench_drive exfat 512 "$REPEAT" "exFAT 512 MiB (FUSE)"
+drop_drive
+bench_drive throttled 256 3 "a USB 2 stick: 256 MiB at 25 MB/s" mbps=25
+# Stop: from the click to its log line, in the middle of a run.
+for round in 1 2 3; do
+  "$TESS_LOADER" "$TESS_EXE" g: >/dev/null 2>&1 &
+  pid=$!
+  w=$(drv wait-windows 1 30000 | head -1)
+  drv click "$w" 1
+  sleep 3
+  drv timed-stop "$w" 10000 >>"$RAW/stops.txt"
+  drv click "$w" 105
+  wait "$pid"
 done
+drop_drive
 
-# Profile: the system calls of one windowed run on a 1 GiB tmpfs, per pass
-# (one pass writes 128 KiB), and of the engine alone.
-echo "bench: profile"
-tess_make_drive tmpfs 1024 "$DIR"
+# NTFS: the free records of the file table, after the free clusters; the
+# engine alone, which writes when each log line came.
+echo "bench: NTFS free records"
+tess_make_drive ntfs 64 "$DIR"
+for ((i = 0; i < 3000; i++)); do printf 'note %05d\n' "$i" >"$DIR/note$i.txt"; done
+sync; rm -f "$DIR"/note*.txt; sync
 tess_map_removable g "$DIR"
-"$WINE64" "$here/build/win64/tests/clean_drive.exe" g: >/dev/null 2>&1 # warm-up
-strace -f -c -o "$TESS_TMP/engine.strace" "$WINE64" "$here/build/win64/tests/clean_drive.exe" g: >/dev/null 2>&1
-"$WINE64" "$TESS_EXE" g: >/dev/null 2>&1 &
-pid=$!
-w=$(drv wait-windows 1 30000 | head -1)
-strace -f -c -p "$pid" -o "$TESS_TMP/window.strace" 2>/dev/null &
-tracer=$!
-sleep 1
-drv timed-run "$w" g: 600000 >/dev/null
-kill -INT "$tracer"; wait "$tracer" 2>/dev/null
-drv click "$w" 105
-wait "$pid"
+"$WINE64" "$here/build/win64/tests/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
+  awk '/Cleaning the free records/ {t0 = $1} / free records of the file table were overwritten/ {print $2 "|" $1 - t0}' \
+  >>"$RAW/records.txt"
 tess_drop_drive "$DIR" g
-passes=$((1024 * 1024 / 128))
-{
-  echo "passes $passes"
-  echo "## engine alone (clean_drive.exe: no window)"
-  head -12 "$TESS_TMP/engine.strace"
-  echo "## Tessarine.exe with its window"
-  head -14 "$TESS_TMP/window.strace"
-} >"$TESS_TMP/profile.txt"
 
-# The raw figures stay beside the report, so that it can be made again.
 mkdir -p "$here/bench/raw"
-cp "$RESULTS" "$here/bench/raw/timings.txt"
-cp "$TESS_TMP/pings.txt" "$here/bench/raw/pings.txt"
-cp "$TESS_TMP/profile.txt" "$here/bench/raw/profile.txt"
-python3 "$here/bench/report.py" "$RESULTS" "$TESS_TMP/pings.txt" "$REPEAT_SAVED" "$TESS_TMP/profile.txt" \
-  >"$here/bench/results.md"
+rm -f "$here/bench/raw"/*
+cp "$RAW"/*.txt "$here/bench/raw/"
+python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS" >"$here/bench/results.md"
 cat "$here/bench/results.md"

@@ -9,6 +9,8 @@ PACKAGES=(
   wine64 wine32:i386 xvfb xdotool x11-utils imagemagick
   exfatprogs exfat-fuse ntfs-3g fuse3 fuse2fs e2fsprogs dosfstools mtools
   fp-utils googletest zip unzip clang-format file
+  python3-fusepy                      # the tests' drive that fails on demand
+  libguestfs-tools linux-image-amd64  # FAT through the real Linux driver, in a small VM
 )
 
 missing=()

@@ -20,6 +20,7 @@ TEST(FillPlan, RequestSizes) {
         {"just below the cut point", 100000, kChunkCutPoint - 1, 256},
         {"at the cut point", 100000, kChunkCutPoint, 256},
         {"past the cut point", 100000, kChunkCutPoint + 1, 255},
+        {"exactly a chunk left past the cut point: held to the cap", 256, kChunkCutPoint + 1, 255},
         {"one short of the cap", 100000, kFileCapSectors - 1, 1},
         {"nothing left", 0, 0, 0},
     };
@@ -62,10 +63,32 @@ TEST(FillPlan, ProgressShare) {
     }
 }
 
-TEST(FillPlan, ConstantsAgree) {
-    EXPECT_EQ(kWriteBufferSize, 131072u);
-    EXPECT_EQ(kFileCapSectors * 512ull, 2147483136ull);
-    EXPECT_EQ(kChunkCutPoint, 4194047u);
+// Past the measured count the fill writes on, by as much again, at least 8 MiB.
+TEST(FillPlan, WritingPastTheMeasuredCount) {
+    struct Row {
+        const char* name;
+        long long remaining;
+        unsigned long long written, total;
+        long long left;
+    } rows[] = {
+        {"the measured count first", 1000, 0, 1000, 1000},
+        {"then 8 MiB more on a small drive", 0, 1000, 1000, 16384},
+        {"as much again on a large drive", 0, 100000, 100000, 100000},
+        {"the limit reached", 0, 1000 + 16384, 1000, 0},
+        {"a count grown past the limit is held to it", 50000, 10000, 1000, 16384 + 1000 - 10000},
+        {"nothing free at the start", 0, 0, 0, 16384},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(SectorsLeft(row.remaining, row.written, WriteLimit(row.total)), row.left);
+    }
+}
+
+TEST(FillPlan, OnlyNtfsKeepsSmallFilesInItsFileTable) {
+    for (const char* name : {"FAT", "FAT32", "exFAT", "UDF", "", "ntfs ", "NTFS-3G"}) {
+        EXPECT_FALSE(KeepsSmallFilesInItsFileTable(name)) << name;
+    }
+    EXPECT_TRUE(KeepsSmallFilesInItsFileTable("NTFS"));
 }
 
 } // namespace

@@ -392,6 +392,18 @@ TEST_F(MainDialogTest, ModalDialogReturnsZeroOnQuit) {
     EXPECT_EQ(result, 0);
 }
 
+// Lays another window over the gauge's band for a while, then takes it away.
+void CoverTheBand(HWND window, DWORD coveredMs) {
+    RECT client;
+    GetClientRect(window, &client);
+    POINT origin = {0, ComputeGauge(client.right, client.bottom, 0, 100).frame.top - 10};
+    ClientToScreen(window, &origin);
+    HWND cover = CreateWindowExA(WS_EX_TOPMOST, "Static", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, origin.x,
+                                 origin.y, client.right, 60, nullptr, nullptr, nullptr, nullptr);
+    PumpMessages(coveredMs);
+    DestroyWindow(cover);
+}
+
 COLORREF PixelAt(HWND window, int x, int y) {
     HDC dc = GetDC(window);
     COLORREF colour = GetPixel(dc, x, y);
@@ -413,14 +425,7 @@ TEST_F(MainDialogTest, GaugeIsPaintedAndSurvivesBeingCovered) {
     EXPECT_NE(PixelAt(window, client.right * 3 / 4, y), RGB(255, 0, 0)) << "right of the fill is not painted";
     EXPECT_NE(PixelAt(window, client.right / 4, g.frame.top - 5), RGB(255, 0, 0)) << "nothing above the band";
 
-    // Cover the band with another window and uncover it.
-    RECT screen = client;
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&screen), 2);
-    HWND cover =
-        CreateWindowExA(WS_EX_TOPMOST, "Static", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT, screen.left,
-                        screen.top + g.frame.top - 10, client.right, 60, nullptr, nullptr, nullptr, nullptr);
-    PumpMessages(200);
-    DestroyWindow(cover);
+    CoverTheBand(window, 200);
     PumpMessages(300);
     EXPECT_EQ(PixelAt(window, client.right / 4, y), RGB(255, 0, 0)) << "repainted red from the stored state";
     EXPECT_EQ(gRunState.gaugePercent.load(), 50);
@@ -459,17 +464,11 @@ TEST_F(MainDialogTest, GaugeDrawnDuringARunIsWhatARepaintDraws) {
     RECT client;
     GetClientRect(window, &client);
     GaugeGeometry g = ComputeGauge(client.right, client.bottom, 0, 100);
-    RECT screen = client;
-    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&screen), 2);
     HANDLE run = CreateThread(nullptr, 0, GaugeRun, nullptr, 0, nullptr);
     bool running = true;
     while (running) {
         running = WaitForSingleObject(run, 0) == WAIT_TIMEOUT; // covered once more after the run
-        HWND cover = CreateWindowExA(WS_EX_TOPMOST, "Static", "", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
-                                     screen.left, screen.top + g.frame.top - 10, client.right, 60, nullptr,
-                                     nullptr, nullptr, nullptr);
-        PumpMessages(60);
-        DestroyWindow(cover);
+        CoverTheBand(window, 60);
         PumpMessages(90);
     }
     CloseHandle(run);

@@ -1,12 +1,10 @@
 // The tests' driver: a small Windows program that finds Tessarine's window
 // in the same Wine session and operates and reads it as a user would see
 // it. Each argument is one command; commands run in order:
-//   windows                 print the handles of all main windows
 //   wait-windows N MS       wait until N main windows exist, print them
 //   log HWND                print the log lines
 //   wait-log HWND TEXT MS   wait until a log line equals TEXT
 //   state HWND              print the enabled and visible states
-//   drives HWND             print the drive list's entries
 //   select HWND ENTRY       select ENTRY ("E:") in the drive list
 //   click HWND ID           post a click of control ID (2: Escape)
 //   answer CAPTION ID MS    wait for a box, print its texts, press ID
@@ -14,12 +12,12 @@
 //   client HWND             print the client area: left top width height
 //   rect HWND ID            print a control's screen rectangle: left top right bottom
 //   pid HWND                print the window's process id
-//   ping HWND               print a WM_NULL round trip in microseconds
-//   gone HWND MS            wait until the window no longer exists
 //   cover X Y W H MS        lay a black window over that part of the screen for MS
 //   timed-run HWND DRIVE MS press Ok; print the seconds until "Operation
 //                           succeeded" and until no fill file is left on DRIVE,
 //                           and the median WM_NULL round trip meanwhile (us)
+//   timed-stop HWND MS      press Stop; print the milliseconds until the log
+//                           says "Operation was stopped"
 // Exit code 0, or 2 with a message when a command fails.
 #include <windows.h>
 
@@ -182,6 +180,29 @@ int TimedRun(HWND window, const char* drive, DWORD limit) {
     return Fail("the run did not end in time");
 }
 
+int TimedStop(HWND window, DWORD limit) {
+    HWND log = GetDlgItem(window, 101);
+    LRESULT seen = SendMessageW(log, LB_GETCOUNT, 0, 0);
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(217, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, 217)));
+    while (Seconds(start) * 1000 < limit) {
+        for (LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0); seen < count; ++seen) {
+            wchar_t line[256] = {};
+            if (SendMessageW(log, LB_GETTEXTLEN, seen, 0) < 250) {
+                SendMessageW(log, LB_GETTEXT, seen, reinterpret_cast<LPARAM>(line));
+            }
+            if (wcscmp(line, L"Operation was stopped") == 0) {
+                printf("stopped_ms %.1f\n", Seconds(start) * 1000);
+                return 0;
+            }
+        }
+        Sleep(1);
+    }
+    return Fail("the stop did not show in time");
+}
+
 HWND WaitForBox(const char* captionUtf8, DWORD limit) {
     wchar_t caption[256];
     MultiByteToWideChar(CP_UTF8, 0, captionUtf8, -1, caption, 256);
@@ -202,11 +223,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string command = argv[i];
         auto need = [&](int n) { return i + n < argc; };
-        if (command == "windows") {
-            for (HWND w : MainWindows()) {
-                printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(w)));
-            }
-        } else if (command == "wait-windows" && need(2)) {
+        if (command == "wait-windows" && need(2)) {
             size_t count = strtoul(argv[i + 1], nullptr, 10);
             DWORD limit = strtoul(argv[i + 2], nullptr, 10), start = GetTickCount();
             std::vector<HWND> windows;
@@ -247,10 +264,6 @@ int main(int argc, char** argv) {
             auto on = [&](int id) { return IsWindowEnabled(GetDlgItem(w, id)) ? 1 : 0; };
             printf("ok=%d stop=%d quit=%d help=%d list=%d\n", on(1), on(217), on(105), on(106),
                    IsWindowVisible(GetDlgItem(w, 113)) ? 1 : 0);
-        } else if (command == "drives" && need(1)) {
-            for (const std::string& entry : Drives(Handle(argv[++i]))) {
-                printf("%s\n", entry.c_str());
-            }
         } else if (command == "select" && need(2)) {
             HWND w = Handle(argv[i + 1]);
             std::vector<std::string> entries = Drives(w);
@@ -300,17 +313,6 @@ int main(int argc, char** argv) {
             DWORD pid = 0;
             GetWindowThreadProcessId(Handle(argv[++i]), &pid);
             printf("%lu\n", pid);
-        } else if (command == "ping" && need(1)) {
-            HWND w = Handle(argv[++i]);
-            LARGE_INTEGER frequency, before, after;
-            QueryPerformanceFrequency(&frequency);
-            QueryPerformanceCounter(&before);
-            DWORD_PTR result = 0;
-            if (!SendMessageTimeoutW(w, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result)) {
-                return Fail("no answer to WM_NULL");
-            }
-            QueryPerformanceCounter(&after);
-            printf("%lld\n", (after.QuadPart - before.QuadPart) * 1000000 / frequency.QuadPart);
         } else if (command == "cover" && need(5)) {
             int x = atoi(argv[i + 1]), y = atoi(argv[i + 2]), cx = atoi(argv[i + 3]), cy = atoi(argv[i + 4]);
             HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"Static", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
@@ -331,14 +333,9 @@ int main(int argc, char** argv) {
                 return status;
             }
             i += 3;
-        } else if (command == "gone" && need(2)) {
-            HWND w = Handle(argv[i + 1]);
-            DWORD limit = strtoul(argv[i + 2], nullptr, 10), start = GetTickCount();
-            while (IsWindow(w) && GetTickCount() - start < limit) {
-                Sleep(50);
-            }
-            if (IsWindow(w)) {
-                return Fail("the window is still there");
+        } else if (command == "timed-stop" && need(2)) {
+            if (TimedStop(Handle(argv[i + 1]), strtoul(argv[i + 2], nullptr, 10)) != 0) {
+                return 2;
             }
             i += 2;
         } else {
