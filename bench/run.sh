@@ -79,7 +79,7 @@ bench_drive() { # kind size-MiB rounds label [faults]
   done
 }
 
-bench_drive tmpfs 2048 "$REPEAT" "tmpfs 2 GiB"
+bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"
 drop_drive
 bench_drive ext2-4k 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"
 drop_drive

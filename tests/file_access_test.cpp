@@ -157,9 +157,9 @@ TEST_F(FileAccessTest, ExistenceAndDeletion) {
     WriteWholeFile(Path("a"), "x");
     EXPECT_TRUE(FileExists(Path("a").c_str()));
     EXPECT_TRUE(FileExists(folder.c_str())) << "folders count too";
-    FileDelete(Path("a").c_str());
+    EXPECT_TRUE(FileDelete(Path("a").c_str()));
     EXPECT_FALSE(FileExists(Path("a").c_str()));
-    FileDelete(Path("a").c_str()); // a missing file is no error
+    EXPECT_TRUE(FileDelete(Path("a").c_str())) << "a missing file is gone too";
 }
 
 // Run by the file-system tests with TESSARINE_FULL_DRIVE naming a tiny drive.

@@ -74,6 +74,33 @@ TEST(Handshake, WithoutDialogSemaphoreStartUpStillWaitsForTheWorker) {
     gRunState.workerThread = nullptr;
 }
 
+// A worker that never announces itself: the window comes all the same, after
+// about 10 s, with "DialogSemaphore" or without it.
+DWORD WINAPI SilentWorker(void*) {
+    Sleep(INFINITE);
+    return 0;
+}
+
+TEST(Handshake, AWorkerThatNeverSignalsDelaysTheWindowTenSecondsAtMost) {
+    gRunState.threadSemaphore.store(nullptr);
+    gRunState.dialogInitSemaphore.store(nullptr);
+    gRunState.workerThread = CreateThread(nullptr, 0, SilentWorker, nullptr, 0, nullptr);
+    for (bool withSemaphore : {true, false}) {
+        SCOPED_TRACE(withSemaphore ? "with DialogSemaphore" : "without it");
+        gRunState.dialogSemaphore = withSemaphore ? CreateSemaphoreA(nullptr, 0, 1, nullptr) : nullptr;
+        DWORD start = GetTickCount();
+        WaitForWorkerSignal();
+        DWORD elapsed = GetTickCount() - start;
+        EXPECT_GE(elapsed, 9900u);
+        EXPECT_LT(elapsed, 12000u);
+        CloseHandle(gRunState.dialogSemaphore);
+    }
+    TerminateThread(gRunState.workerThread, 0);
+    CloseHandle(gRunState.workerThread);
+    gRunState.workerThread = nullptr;
+    gRunState.dialogSemaphore = nullptr;
+}
+
 // The end of the process after a run waits for the worker, through the
 // messages that reach the dialog thread meanwhile, but not for ever.
 DWORD gMainThread;

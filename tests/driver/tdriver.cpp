@@ -136,15 +136,36 @@ bool FillFilesLeft(const char* drive) {
     return true;
 }
 
+// Whether a log line past *seen is text; *seen moves past the lines read.
+bool NewLogLine(HWND log, LRESULT* seen, const wchar_t* text) {
+    for (LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0); *seen < count; ++*seen) {
+        wchar_t line[256] = {};
+        if (SendMessageW(log, LB_GETTEXTLEN, *seen, 0) < 250) {
+            SendMessageW(log, LB_GETTEXT, *seen, reinterpret_cast<LPARAM>(line));
+        }
+        if (wcscmp(line, text) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Presses a button and returns the log, its line count and the time.
+HWND Press(HWND window, int id, LRESULT* seen, LARGE_INTEGER* start) {
+    HWND log = GetDlgItem(window, 101);
+    *seen = SendMessageW(log, LB_GETCOUNT, 0, 0);
+    QueryPerformanceCounter(start);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    return log;
+}
+
 // Presses Ok and watches the run: the log for its last line, the drive for
 // its fill files, the window's answers to WM_NULL.
 int TimedRun(HWND window, const char* drive, DWORD limit) {
-    HWND log = GetDlgItem(window, 101);
-    LRESULT linesBefore = SendMessageW(log, LB_GETCOUNT, 0, 0);
+    LRESULT seen;
     LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(1, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, 1)));
+    HWND log = Press(window, 1, &seen, &start);
     double succeeded = -1;
     std::vector<double> pings;
     while (Seconds(start) * 1000 < limit) {
@@ -156,18 +177,8 @@ int TimedRun(HWND window, const char* drive, DWORD limit) {
         // The success line comes before the deletion, so once it is there,
         // no fill file on the drive means the worker has deleted them all.
         bool files = FillFilesLeft(drive);
-        if (succeeded < 0) {
-            LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0);
-            for (LRESULT i = linesBefore; i < count && succeeded < 0; ++i) {
-                wchar_t line[256] = {};
-                if (SendMessageW(log, LB_GETTEXTLEN, i, 0) < 250) {
-                    SendMessageW(log, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line));
-                }
-                if (wcscmp(line, L"Operation succeeded") == 0) {
-                    succeeded = Seconds(start);
-                }
-            }
-            linesBefore = count;
+        if (succeeded < 0 && NewLogLine(log, &seen, L"Operation succeeded")) {
+            succeeded = Seconds(start);
         }
         if (succeeded >= 0 && !files) {
             std::sort(pings.begin(), pings.end());
@@ -175,28 +186,20 @@ int TimedRun(HWND window, const char* drive, DWORD limit) {
                    Seconds(start), pings[pings.size() / 2], pings.back());
             return 0;
         }
-        Sleep(2);
+        Sleep(10); // the watching must not slow the run down
     }
     return Fail("the run did not end in time");
 }
 
+// Presses Stop and waits for its log line.
 int TimedStop(HWND window, DWORD limit) {
-    HWND log = GetDlgItem(window, 101);
-    LRESULT seen = SendMessageW(log, LB_GETCOUNT, 0, 0);
+    LRESULT seen;
     LARGE_INTEGER start;
-    QueryPerformanceCounter(&start);
-    PostMessageW(window, WM_COMMAND, MAKEWPARAM(217, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(window, 217)));
+    HWND log = Press(window, 217, &seen, &start);
     while (Seconds(start) * 1000 < limit) {
-        for (LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0); seen < count; ++seen) {
-            wchar_t line[256] = {};
-            if (SendMessageW(log, LB_GETTEXTLEN, seen, 0) < 250) {
-                SendMessageW(log, LB_GETTEXT, seen, reinterpret_cast<LPARAM>(line));
-            }
-            if (wcscmp(line, L"Operation was stopped") == 0) {
-                printf("stopped_ms %.1f\n", Seconds(start) * 1000);
-                return 0;
-            }
+        if (NewLogLine(log, &seen, L"Operation was stopped")) {
+            printf("stopped_ms %.1f\n", Seconds(start) * 1000);
+            return 0;
         }
         Sleep(1);
     }
