@@ -260,13 +260,17 @@ FillEnd CleanFreeRecords() {
 
 // The one place that turns the end of a fill into the job's outcome and its
 // report. The last fill file is flushed first: a success is reported only
-// when its zeros reached the medium.
+// when its zeros reached the medium, and, on NTFS, the free records of the
+// file table were taken too.
 JobOutcome ConcludeFill(FillEnd end) {
-    const char* drive = gRunState.selectedDrive;
-    FillFileNode* last = gWorker.fillListTail;
     if (!CloseFillFile() && end == kFillComplete) {
         end = kFillFlushFailed;
     }
+    if (end == kFillComplete) {
+        end = CleanFreeRecords();
+    }
+    const char* drive = gRunState.selectedDrive;
+    FillFileNode* last = gWorker.fillListTail; // the file whose zeros did not reach the medium
     switch (end) {
     case kFillComplete: {
         LogLine("Operation succeeded");
@@ -332,12 +336,7 @@ JobOutcome RunCleaningJob() {
     FillEnd first = StartFillFile(true);
     if (first == kFillGoesOn) {
         gWorker.writeBuffer = static_cast<char*>(calloc(1, kWriteBufferSize));
-        FillEnd end = gWorker.writeBuffer != nullptr ? FillFreeSpace() : kFillNoMemory;
-        if (end == kFillComplete) {
-            // The free clusters are full; their last file must reach the medium first.
-            end = CloseFillFile() ? CleanFreeRecords() : kFillFlushFailed;
-        }
-        outcome = ConcludeFill(end);
+        outcome = ConcludeFill(gWorker.writeBuffer != nullptr ? FillFreeSpace() : kFillNoMemory);
     } else {
         outcome = ConcludeFill(first);
     }
