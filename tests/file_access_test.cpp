@@ -157,6 +157,10 @@ TEST_F(FileAccessTest, ExistenceAndDeletion) {
     WriteWholeFile(Path("a"), "x");
     EXPECT_TRUE(FileExists(Path("a").c_str()));
     EXPECT_TRUE(FileExists(folder.c_str())) << "folders count too";
+    // Held open without leave to delete: the file stays, and that is told.
+    HANDLE held = CreateFileA(Path("a").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    EXPECT_FALSE(FileDelete(Path("a").c_str()));
+    CloseHandle(held);
     EXPECT_TRUE(FileDelete(Path("a").c_str()));
     EXPECT_FALSE(FileExists(Path("a").c_str()));
     EXPECT_TRUE(FileDelete(Path("a").c_str())) << "a missing file is gone too";
