@@ -200,6 +200,7 @@ FillEnd FillFreeSpace() {
             return MeasureWhatIsLeft(&end) ? kFillUnwritable : end;
         }
         unsigned asked = SectorsToAsk(left, gWorker.sectorsInFile);
+        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
         gWorker.lastWritten = FileWrite(gWorker.writeBuffer, kSectorSize, asked, gWorker.fillFile);
         if (gWorker.lastWritten == 0 && !RecoverFromEmptyWrite(&end)) {
             return end;
@@ -231,6 +232,7 @@ FillEnd CleanFreeRecords() {
     FillEnd end = kFillComplete;
     long long records = 0;
     for (;;) {
+        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
         FillEnd opened = StartFillFile(false);
         if (opened != kFillGoesOn) {
             if (opened == kFillNoName) {

@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include "engine/file_access.h"
+#include "frame/run_state.h"
 #include "ui/message_log.h"
 
 namespace {
@@ -105,6 +106,7 @@ unsigned DeleteFillFiles(FillFileNode* first) {
     unsigned left = 0;
     while (first != nullptr) {
         FillFileNode* next = first->Next;
+        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
         if (!FileDelete(first->Name)) {
             // The user must know why the drive is full afterwards.
             char line[kLogLineSize];

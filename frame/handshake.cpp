@@ -77,11 +77,22 @@ void WaitForWorkerEnd(DWORD waitMs) {
     if (worker == nullptr || gRunState.runStarted.load(std::memory_order_relaxed) == 0) {
         return;
     }
-    DWORD start = GetTickCount();
+    unsigned beat = gRunState.workerBeat.load(std::memory_order_relaxed);
+    DWORD lastStep = GetTickCount();
     for (;;) {
-        DWORD waited = GetTickCount() - start;
-        if (waited >= waitMs ||
-            MsgWaitForMultipleObjects(1, &worker, FALSE, waitMs - waited, QS_ALLINPUT) != WAIT_OBJECT_0 + 1) {
+        unsigned now = gRunState.workerBeat.load(std::memory_order_relaxed);
+        if (now != beat) {
+            beat = now;
+            lastStep = GetTickCount();
+        }
+        DWORD still = GetTickCount() - lastStep;
+        if (still >= waitMs) {
+            return;
+        }
+        // Woken at least once a second to look at the worker's progress.
+        DWORD wait = waitMs - still < 1000 ? waitMs - still : 1000;
+        DWORD woken = MsgWaitForMultipleObjects(1, &worker, FALSE, wait, QS_ALLINPUT);
+        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
             return;
         }
         MSG message;

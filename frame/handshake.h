@@ -15,8 +15,8 @@ enum : DWORD {
     kWorkerStartPauseMs = 1200,
     kHandshakeWaitMs = 10000,
     kWorkerStackSize = 0x6000,
-    // The longest wait at the end of the process for a worker still deleting
-    // its fill files; a minute is plenty for any healthy drive.
+    // The longest wait at the end of the process for a worker that makes no
+    // progress: a minute is plenty for any step of a healthy drive.
     kWorkerEndWaitMs = 60000,
 };
 
@@ -46,10 +46,11 @@ HANDLE StartWorkerThread();
 void WaitForWorkerSignal();
 
 // Start-up side, after the dialog has ended: once a run was started, waits
-// for the worker to finish (its fill files deleted), at most waitMs; a worker
-// stuck in a write to a drive that hangs must not keep an invisible process
-// alive. Sent messages are still handled meanwhile, so a worker caught in a
-// send to the closing window is never deadlocked.
+// for the worker to finish (its fill files deleted) as long as it makes
+// progress, and no more than waitMs after its last step: a worker stuck in a
+// write to a drive that hangs must not keep an invisible process alive. Sent
+// messages are still handled meanwhile, so a worker caught in a send to the
+// closing window is never deadlocked.
 void WaitForWorkerEnd(DWORD waitMs);
 
 #endif

@@ -2,4 +2,4 @@
 #include "frame/run_state.h"
 
 RunState gRunState = {nullptr, {nullptr}, nullptr, {'a', ':', '\0'}, 0,         0,       {0}, {0},
-                      {'W'},   nullptr,   nullptr, {nullptr},        {nullptr}, nullptr, {0}};
+                      {'W'},   nullptr,   nullptr, {nullptr},        {nullptr}, nullptr, {0}, {0}};

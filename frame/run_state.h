@@ -33,6 +33,9 @@ struct RunState {
     // Set by the dialog when it gives the start order; the end of the process
     // then waits for the worker, so that its fill files are deleted.
     std::atomic<int> runStarted;
+    // Counted up by the worker at each write and each file it deletes: the end
+    // of the process waits for a worker as long as this moves.
+    std::atomic<unsigned> workerBeat;
 };
 
 extern RunState gRunState;

@@ -102,21 +102,32 @@ TEST(Handshake, AWorkerThatNeverSignalsDelaysTheWindowTenSecondsAtMost) {
 }
 
 // The end of the process after a run waits for the worker, through the
-// messages that reach the dialog thread meanwhile, but not for ever.
+// messages that reach the dialog thread meanwhile, as long as it moves, but
+// not for a worker that is stuck.
 DWORD gMainThread;
-DWORD WINAPI SlowWorker(void* lifeMs) {
+struct WorkerLife {
+    DWORD steps, stepMs;
+};
+DWORD WINAPI SlowWorker(void* parameter) {
+    const WorkerLife* life = static_cast<const WorkerLife*>(parameter);
     Sleep(100);
     PostThreadMessageA(gMainThread, WM_NULL, 0, 0);
-    Sleep(static_cast<DWORD>(reinterpret_cast<ULONG_PTR>(lifeMs)));
+    for (DWORD i = 0; i < life->steps; ++i) {
+        Sleep(life->stepMs);
+        gRunState.workerBeat.fetch_add(1);
+    }
+    Sleep(life->steps == 0 ? INFINITE : 0);
     return 0;
 }
 
-TEST(Handshake, TheEndOfTheProcessWaitsForTheWorkerWithinItsBound) {
+TEST(Handshake, TheEndOfTheProcessWaitsForAWorkerThatMoves) {
     struct Row {
         const char* name;
-        DWORD workerLife, bound, atLeast, below;
-    } rows[] = {{"a worker that ends", 400, 10000, 480, 3000},
-                {"a worker that hangs", 100000, 1000, 1000, 3000}};
+        WorkerLife life;
+        DWORD bound, atLeast, below;
+    } rows[] = {{"a worker that ends", {1, 400}, 10000, 480, 3000},
+                {"a slow worker that moves: longer than the bound", {10, 200}, 1000, 2000, 4000},
+                {"a worker that hangs", {0, 0}, 1000, 1000, 3000}};
     gMainThread = GetCurrentThreadId();
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // this thread gets a message queue
@@ -125,8 +136,7 @@ TEST(Handshake, TheEndOfTheProcessWaitsForTheWorkerWithinItsBound) {
         SCOPED_TRACE(row.name);
         DWORD start = GetTickCount();
         gRunState.workerThread =
-            CreateThread(nullptr, 0, SlowWorker,
-                         reinterpret_cast<void*>(static_cast<ULONG_PTR>(row.workerLife)), 0, nullptr);
+            CreateThread(nullptr, 0, SlowWorker, const_cast<WorkerLife*>(&row.life), 0, nullptr);
         WaitForWorkerEnd(row.bound);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_GE(elapsed, row.atLeast);
