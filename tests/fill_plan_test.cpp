@@ -30,17 +30,6 @@ TEST(FillPlan, RequestSizes) {
     }
 }
 
-TEST(FillPlan, RecoveryNeverAsksMoreThanTheBufferHolds) {
-    struct Row {
-        long long free;
-        unsigned asked;
-    } rows[] = {{0, 0}, {-5, 0}, {1, 1}, {255, 255}, {256, 256}, {257, 256}, {1LL << 40, 256}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.free);
-        EXPECT_EQ(RecoverySectors(row.free), row.asked);
-    }
-}
-
 TEST(FillPlan, ProgressShare) {
     struct Row {
         const char* name;

@@ -41,32 +41,4 @@ TEST(GaugeGeometry, BandAtFiveSixthsFilledFromTheLeft) {
     }
 }
 
-TEST(GaugeColour, LettersAndTheirColours) {
-    struct Row {
-        char letter;
-        COLORREF colour;
-    } rows[] = {
-        {'W', 0x0000FF00}, {'F', 0x00FF8080}, {'E', 0x000000FF}, {'Q', 0x0000FF00}, {'w', 0x0000FF00}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.letter);
-        EXPECT_EQ(GaugeColour(row.letter), row.colour);
-    }
-}
-
-TEST(GaugeState, RemembersPercentAndLetter) {
-    HWND saved = gRunState.dialogWindow.exchange(nullptr); // no window: only the state changes
-    gRunState.gaugeLetter = 'W';
-    DrawGauge(50, 100, 'E');
-    EXPECT_EQ(gRunState.gaugePercent.load(), 50);
-    EXPECT_EQ(gRunState.gaugeLetter.load(), 'E');
-    DrawGauge(3, 4, 0);
-    EXPECT_EQ(gRunState.gaugePercent.load(), 75);
-    EXPECT_EQ(gRunState.gaugeLetter.load(), 'E') << "letter 0 keeps the remembered one";
-    DrawGauge(100, 100, 'W');
-    EXPECT_EQ(gRunState.gaugePercent.load(), 100);
-    EXPECT_EQ(gRunState.gaugeLetter.load(), 'W');
-    gRunState.gaugePercent = 0;
-    gRunState.dialogWindow = saved;
-}
-
 } // namespace

@@ -1,5 +1,5 @@
-// The worker's side of the hand-shake: its pause before it announces itself,
-// and names of its semaphores that are this process's own.
+// The hand-shake's waits: the worker's pause before it announces itself,
+// start-up's wait for it, and the wait for its end.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -8,33 +8,6 @@
 #include "frame/run_state.h"
 
 namespace {
-
-TEST(HandshakeNames, CarryTheProcessId) {
-    struct Row {
-        const char* base;
-        unsigned long pid;
-        const char* name;
-    } rows[] = {{"ThreadSem", 1234, "ThreadSem-1234"},
-                {"DialogInit", 0, "DialogInit-0"},
-                {"DialogSemaphore", 4294967295ul, "DialogSemaphore-4294967295"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.name);
-        char name[64];
-        HandshakeSemaphoreName(row.base, row.pid, name, sizeof name);
-        EXPECT_STREQ(name, row.name);
-    }
-}
-
-TEST(Handshake, SemaphoresCountToOne) {
-    HANDLE ours = CreateHandshakeSemaphore("ThreadSem");
-    ASSERT_NE(ours, nullptr);
-    // Count 0, maximum 1.
-    EXPECT_EQ(WaitForSingleObject(ours, 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    SignalHandshake(ours);
-    EXPECT_FALSE(ReleaseSemaphore(ours, 1, nullptr)) << "maximum count is 1";
-    EXPECT_EQ(WaitForSingleObject(ours, 0), WAIT_OBJECT_0);
-    CloseHandle(ours);
-}
 
 TEST(Handshake, WorkerAnnouncesItselfAfterItsPause) {
     gRunState.dialogSemaphore = CreateHandshakeSemaphore("DialogSemaphore");
