@@ -12,7 +12,6 @@
 //   client HWND             print the client area: left top width height
 //   rect HWND ID            print a control's screen rectangle: left top right bottom
 //   pid HWND                print the window's process id
-//   cover X Y W H MS        lay a black window over that part of the screen for MS
 //   timed-run HWND DRIVE MS press Ok; print the seconds until "Operation
 //                           succeeded" and until no fill file is left on DRIVE,
 //                           and the median WM_NULL round trip meanwhile (us)
@@ -316,20 +315,6 @@ int main(int argc, char** argv) {
             DWORD pid = 0;
             GetWindowThreadProcessId(Handle(argv[++i]), &pid);
             printf("%lu\n", pid);
-        } else if (command == "cover" && need(5)) {
-            int x = atoi(argv[i + 1]), y = atoi(argv[i + 2]), cx = atoi(argv[i + 3]), cy = atoi(argv[i + 4]);
-            HWND cover = CreateWindowExW(WS_EX_TOPMOST, L"Static", L"", WS_POPUP | WS_VISIBLE | SS_BLACKRECT,
-                                         x, y, cx, cy, nullptr, nullptr, nullptr, nullptr);
-            DWORD until = GetTickCount() + strtoul(argv[i + 5], nullptr, 10);
-            while (GetTickCount() < until) {
-                MSG message;
-                while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-                    DispatchMessageW(&message);
-                }
-                Sleep(10);
-            }
-            DestroyWindow(cover);
-            i += 5;
         } else if (command == "timed-run" && need(3)) {
             int status = TimedRun(Handle(argv[i + 1]), argv[i + 2], strtoul(argv[i + 3], nullptr, 10));
             if (status != 0) {

@@ -15,12 +15,11 @@
 #         unit:FILTER (those unit tests, given the drive as a full drive)
 # steps:  ok, yes, no, enter (the confirmation box), escape, stop, quit,
 #         help, wait (until the run's last line, see last=), writing (until
-#         fill files appear), records (until NTFS's free records are taken), filler (another program fills the drive),
-#         squat (a file bearing the tool's first name), nobox (no question
-#         comes), check (the window
-#         against the expectations), cover (another window over the gauge),
-#         shot:NAME (a screenshot for the README), second (the second
-#         instance runs)
+#         fill files appear), records (until NTFS's free records are
+#         taken), filler (another program fills the drive), squat (a file
+#         bearing the tool's first name), nobox (no question comes), check
+#         (the window against the expectations), shot:NAME (a screenshot
+#         for the README), second (the second instance runs)
 # expect: last=REGEX (the last log line, also what wait waits for),
 #         has=REGEX (some log line), lines=N, state=OSQHL (Ok, Stop, Quit,
 #         Help enabled, drive list shown: 1 or 0), gauge=green|red,
@@ -57,7 +56,7 @@ no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive 
 write-protected medium | ro 8 | list | ok yes wait check stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1
 another program fills the drive meanwhile | tmpfs 256 | cmd | filler ok wait check quit | last=Operation succeeded code=0 left=0
 a file bearing the tool's name is left alone | tmpfs 8 | cmd | squat ok wait check quit | last=Operation succeeded has=^Creating file \[g:\\_[0-9A-V]+\.ABA\]$ code=0 left=0
-Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check cover check shot:stopped quit | last=Operation was stopped state=00110 gauge=red code=1 left=0 free=same
+Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check shot:stopped quit | last=Operation was stopped state=00110 gauge=red code=1 left=0 free=same
 Stop, then Quit at once | tmpfs 4096 | cmd | ok writing stop quit | code=1 left=0 free=same
 No, then a second Ok asks again; Enter means No | tmpfs 8 | list | ok no check ok enter check quit | lines=0 state=10111 code=0 left=0
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
@@ -222,9 +221,6 @@ step() {
     squat) SQUAT="$DIR/_$(base32 "$(drv pid "$W")").AAA"; echo precious >"$SQUAT" ;;
     nobox) tess_equal "no question" absent "$(drv find "$CONFIRM" 1500 >/dev/null 2>&1 && echo shown || echo absent)" ;;
     check) check_window ;;
-    cover) local left top width height
-      read -r left top width height < <(drv client "$W")
-      drv cover "$left" "$((top + height * 5 / 6 - 20))" "$width" 70 700; sleep 0.5 ;;
     shot:*) sleep 0.5; tess_screenshot "$SHOTS/${1#shot:}.png" ;;
     second) # the other instance has not started; now it runs on its own drive
       tess_equal "the second instance is untouched" "" "$(drv log "$W2")"
