@@ -14,9 +14,9 @@ REPEAT=${REPEAT:-5}
 [ "$(id -u)" -eq 0 ] || { echo "bench: needs root to mount its scratch drives"; exit 1; }
 dpkg-query -W -f='${Status}' bc 2>/dev/null | grep -q 'install ok installed' ||
   { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q bc >/dev/null; }
-bash "$here/tests/wine/setup.sh" "$here/build/win64" >/dev/null
+bash "$here/scripts/wine/setup.sh" "$here/build/win64" >/dev/null
 . "$here/tests/scripts/lib.sh" "$here/build/win64" "$here"
-tess_on_exit "bash '$here/tests/wine/cleanup.sh' '$TESS_BIN'"
+tess_on_exit "bash '$here/scripts/wine/cleanup.sh' '$TESS_BIN'"
 PRESETS="win64"
 /usr/lib/wine/wine --version >/dev/null 2>&1 && PRESETS="win64 win32" # a kernel without 32-bit support cannot
 DIR="$TESS_TMP/drive"
@@ -34,7 +34,7 @@ run_tessarine() { # preset drive-label [warm-up]
   local pid=$!
   w=$("$loader" "$bin/tests/tdriver.exe" wait-windows 1 30000 | tr -d '\r' | head -1)
   [ -n "$w" ] || { echo "bench: Tessarine's window did not appear"; exit 1; }
-  out=$("$loader" "$bin/tests/tdriver.exe" timed-run "$w" g: 900000 | tr -d '\r')
+  out=$("$loader" "$bin/bench/watch.exe" run "$w" g: 900000 | tr -d '\r')
   "$loader" "$bin/tests/tdriver.exe" click "$w" 105 >/dev/null
   wait "$pid"
   [ -n "${3:-}" ] && return
@@ -66,7 +66,13 @@ make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
 }
 drop_drive() {
   if [ -n "${FAULTFS:-}" ]; then kill "$FAULTFS"; sleep 0.5; umount -l "$DIR"; tess_unmount "$TESS_TMP/back"; FAULTFS=""
-  else tess_drop_drive "$DIR" g; fi
+  else unmap_drive; fi
+}
+unmap_drive() { # the drive at DIR and its letter g: gone
+  tess_unmount "$DIR"
+  [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null
+  TESS_LOOP=""
+  tess_unmap_drive g
 }
 
 bench_drive() { # kind size-MiB rounds label [faults]
@@ -81,7 +87,7 @@ bench_drive() { # kind size-MiB rounds label [faults]
 
 bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"
 drop_drive
-bench_drive ext2-4k 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"
+bench_drive ext2-4096 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"
 drop_drive
 bench_drive exfat 512 "$REPEAT" "exFAT 512 MiB (FUSE)"
 drop_drive
@@ -93,7 +99,7 @@ for round in 1 2 3; do
   w=$(drv wait-windows 1 30000 | head -1)
   drv click "$w" 1
   sleep 3
-  drv timed-stop "$w" 10000 >>"$RAW/stops.txt"
+  "$TESS_LOADER" "$TESS_BIN/bench/watch.exe" stop "$w" 10000 | tr -d '\r' >>"$RAW/stops.txt"
   drv click "$w" 105
   wait "$pid"
 done
@@ -106,10 +112,10 @@ tess_make_drive ntfs 64 "$DIR"
 for ((i = 0; i < 3000; i++)); do printf 'note %05d\n' "$i" >"$DIR/note$i.txt"; done
 sync; rm -f "$DIR"/note*.txt; sync
 tess_map_removable g "$DIR"
-"$WINE64" "$here/build/win64/tests/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
+"$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
   awk '/Cleaning the free records/ {t0 = $1} / free records of the file table were overwritten/ {print $2 "|" $1 - t0}' \
   >>"$RAW/records.txt"
-tess_drop_drive "$DIR" g
+unmap_drive
 
 mkdir -p "$here/bench/raw"
 rm -f "$here/bench/raw"/*

@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 bin="$here/build/win64"
 demo="$here/build/demo"
 mkdir -p "$demo"
-. "$here/tests/wine/wine-env.sh"
+. "$here/scripts/wine/wine-env.sh"
 tess_wine_env "$demo"
 export WINEPREFIX="$demo/wineprefix"
 marker="TESSARINE-DEMO-DELETED-LETTER"
@@ -85,7 +85,7 @@ if [ -z "${DISPLAY:-}" ]; then
   sleep 1
   import -window root "$demo/demo-2-confirmation.png"
   drv answer "Tessarine by the Tessarine authors" 1 20000 >/dev/null
-  drv wait-log "$w" "Operation succeeded" 120000
+  for _ in $(seq 600); do drv log "$w" | grep -qx "Operation succeeded" && break; sleep 0.2; done
   sleep 0.5
   import -window root "$demo/demo-3-succeeded.png"
   drv log "$w" | sed 's/^/demo: log | /'

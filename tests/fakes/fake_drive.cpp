@@ -7,8 +7,20 @@
 #include "engine/file_access.h"
 #include "engine/free_space.h"
 #include "frame/run_state.h"
+#include "ui/gauge.h"
+#include "ui/message_log.h"
 
 FakeDrive gFakeDrive;
+std::vector<std::string> gLoggedLines;
+std::vector<GaugeCall> gGaugeCalls;
+
+void AddLogLine(const char* text) {
+    gLoggedLines.push_back(text);
+}
+
+void DrawGauge(unsigned value, unsigned maximum, char letter) {
+    gGaugeCalls.push_back({value, maximum, letter});
+}
 
 void ResetFakeDrive() {
     gFakeDrive = FakeDrive();
@@ -35,7 +47,6 @@ bool Vanished() {
 } // namespace
 
 bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
-    ++gFakeDrive.measurements;
     if (!gFakeDrive.present || Vanished()) {
         return false;
     }
@@ -101,8 +112,8 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
         gFakeDrive.freeSectors -= gFakeDrive.shrinkBy;
     }
     FakeFile* file = FileOf(handle);
-    if (file != nullptr && file->open && Ntfs() && size != 512 && size <= gFakeDrive.residentBytes &&
-        count == 1 && file->sectors == 0) {
+    if (file != nullptr && file->open && Ntfs() && size != 512 && size <= 640 && count == 1 &&
+        file->sectors == 0) {
         file->flushed = false;
         return 1; // kept in the file's record
     }

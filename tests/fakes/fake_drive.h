@@ -1,6 +1,6 @@
 // A simulated drive for the fill-loop tests, linked in place of the real
 // file layer and free-space query. It records every write request and can
-// misbehave in the ways real drives do.
+// misbehave in the ways real drives do. The log and the gauge record too.
 #ifndef TESSARINE_TESTS_FAKE_DRIVE_H
 #define TESSARINE_TESTS_FAKE_DRIVE_H
 
@@ -36,10 +36,9 @@ struct FakeDrive {
     bool flushFails = false;
     int failFlushAt = -1; // the n-th flush (1-based) fails
     // NTFS: every file takes a record of the file table, and a file of one
-    // element of up to residentBytes keeps its data there.
+    // element of up to 640 bytes keeps its data there.
     const char* fileSystem = "FAT32";
     unsigned long long freeRecords = 0;
-    unsigned residentBytes = 640;
     bool deleteRefused = false;
     int failOpenAt = -1;             // the n-th open (0-based) fails
     int stopAfterWrites = -1;        // sets the stop request after this many writes
@@ -52,7 +51,6 @@ struct FakeDrive {
     std::vector<unsigned> requests; // sector counts asked by each write
     int opens = 0;
     int writes = 0;
-    int measurements = 0;
     int flushes = 0;
     unsigned long long taken = 0; // sectors written in all
     int unflushedCloses = 0;
@@ -60,5 +58,12 @@ struct FakeDrive {
 
 extern FakeDrive gFakeDrive;
 void ResetFakeDrive();
+
+struct GaugeCall {
+    unsigned value, maximum;
+    char letter;
+};
+extern std::vector<std::string> gLoggedLines;
+extern std::vector<GaugeCall> gGaugeCalls;
 
 #endif

@@ -20,119 +20,73 @@ import time
 from fusepy import FUSE, FuseOSError, Operations
 
 BLOCK = 4096
+STAT = ("st_atime", "st_ctime", "st_gid", "st_mode", "st_mtime", "st_nlink", "st_size", "st_uid", "st_blocks")
+# Calls passed through as they are: (path, arguments...).
+PASS = {
+    "open": os.open, "mkdir": os.mkdir, "rmdir": os.rmdir, "chmod": os.chmod, "chown": os.chown,
+    "utimens": os.utime, "unlink": os.unlink,
+    "getattr": lambda path, fh=None: {k: getattr(os.lstat(path), k) for k in STAT},
+    "readdir": lambda path, fh: [".", ".."] + os.listdir(path),
+    "create": lambda path, mode, fi=None: os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, mode),
+    "read": lambda path, size, offset, fh: os.pread(fh, size, offset),
+    "truncate": lambda path, length, fh=None: os.truncate(path if fh is None else fh, length),
+    "fsync": lambda path, datasync, fh: os.fsync(fh),
+    "flush": lambda path, fh: 0,
+    "release": lambda path, fh: os.close(fh),
+    "access": lambda path, mode: None if os.access(path, mode) else _fail(errno.EACCES),
+}
+# The calls that a fault makes fail, and how.
+REFUSED = {"fsync": ("fail-fsync", errno.EIO), "unlink": ("refuse-delete", errno.EACCES)}
+
+
+def _fail(code):
+    raise FuseOSError(code)
 
 
 class FaultFS(Operations):
     def __init__(self, root, faults):
-        self.root = root
-        self.faults = faults
-        self.written = 0
+        self.root, self.faults, self.written = root, faults, 0
         self.mutex = threading.Lock()
         self.ready = time.monotonic()  # when the throttled medium takes the next write
 
-    def _gone(self):
-        limit = self.faults.get("vanish")
-        return limit is not None and self.written >= int(limit)
+    def reached(self, fault):
+        return fault in self.faults and self.written >= int(self.faults[fault])
 
     def __call__(self, op, path, *args):
-        if self._gone():
-            raise FuseOSError(errno.EIO)
-        if not hasattr(self, op):
-            raise FuseOSError(errno.ENOSYS)
         try:
-            return getattr(self, op)(self.root + path, *args)
+            if self.reached("vanish"):
+                _fail(errno.EIO)
+            if op in REFUSED and REFUSED[op][0] in self.faults:
+                _fail(REFUSED[op][1])
+            return (PASS[op] if op in PASS else getattr(self, op))(self.root + path, *args)
         except OSError as error:
             raise FuseOSError(error.errno)
 
-    def getattr(self, path, fh=None):
-        st = os.lstat(path)
-        return {k: getattr(st, k) for k in ("st_atime", "st_ctime", "st_gid", "st_mode", "st_mtime",
-                                             "st_nlink", "st_size", "st_uid", "st_blocks")}
-
-    def readdir(self, path, fh):
-        return [".", ".."] + os.listdir(path)
-
     def statfs(self, path):
         sv = os.statvfs(path)
-        free = sv.f_bavail * sv.f_frsize // BLOCK + int(self.faults.get("free-bias", 0))
-        free = max(free, 0)
+        free = max(sv.f_bavail * sv.f_frsize // BLOCK + int(self.faults.get("free-bias", 0)), 0)
         return {"f_bsize": BLOCK, "f_frsize": BLOCK, "f_blocks": sv.f_blocks * sv.f_frsize // BLOCK,
                 "f_bfree": free, "f_bavail": free, "f_files": sv.f_files, "f_ffree": sv.f_ffree,
                 "f_favail": sv.f_favail, "f_namemax": 255}
 
-    def create(self, path, mode, fi=None):
-        return os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, mode)
-
-    def open(self, path, flags):
-        return os.open(path, flags)
-
-    def read(self, path, size, offset, fh):
-        return os.pread(fh, size, offset)
-
     def write(self, path, data, offset, fh):
-        fail = self.faults.get("fail-writes")
-        if fail is not None and self.written >= int(fail):
-            raise FuseOSError(errno.EIO)
-        mbps = self.faults.get("mbps")
+        if self.reached("fail-writes"):
+            _fail(errno.EIO)
         with self.mutex:
-            if mbps is not None:
-                self.ready = max(self.ready, time.monotonic()) + len(data) / (float(mbps) * 1e6)
+            if "mbps" in self.faults:
+                self.ready = max(self.ready, time.monotonic()) + len(data) / (float(self.faults["mbps"]) * 1e6)
                 time.sleep(max(0.0, self.ready - time.monotonic()))
             count = os.pwrite(fh, data, offset)
             self.written += count
         return count
 
-    def truncate(self, path, length, fh=None):
-        if fh is not None:
-            os.ftruncate(fh, length)
-        else:
-            os.truncate(path, length)
-
-    def fsync(self, path, datasync, fh):
-        if "fail-fsync" in self.faults:
-            raise FuseOSError(errno.EIO)
-        os.fsync(fh)
-
-    def flush(self, path, fh):
-        return 0
-
-    def release(self, path, fh):
-        os.close(fh)
-
-    def unlink(self, path):
-        if "refuse-delete" in self.faults:
-            raise FuseOSError(errno.EACCES)
-        os.unlink(path)
-
-    def mkdir(self, path, mode):
-        os.mkdir(path, mode)
-
-    def rmdir(self, path):
-        os.rmdir(path)
-
     def rename(self, old, new):
         os.rename(old, self.root + new)
 
-    def chmod(self, path, mode):
-        os.chmod(path, mode)
-
-    def chown(self, path, uid, gid):
-        os.chown(path, uid, gid)
-
-    def utimens(self, path, times=None):
-        os.utime(path, times)
-
-    def access(self, path, mode):
-        if not os.access(path, mode):
-            raise FuseOSError(errno.EACCES)
-
-
-def main():
-    root, mountpoint = os.path.realpath(sys.argv[1]), sys.argv[2]
-    faults = dict((a.split("=", 1) + [None])[:2] for a in sys.argv[3:])
-    FUSE(FaultFS(root, faults), mountpoint, foreground=True, nothreads=False, big_writes=True,
-         max_write=131072, default_permissions=False)
-
 
 if __name__ == "__main__":
-    main()
+    faults = dict((a.split("=", 1) + [None])[:2] for a in sys.argv[3:])
+    # hard_remove: a file deleted while open is deleted here too, not hidden
+    # by a rename that no fault would refuse.
+    FUSE(FaultFS(os.path.realpath(sys.argv[1]), faults), sys.argv[2], foreground=True, nothreads=False,
+         big_writes=True, max_write=131072, default_permissions=False, hard_remove=True)

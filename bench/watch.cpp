@@ -1,0 +1,100 @@
+// The bench's stopwatch: presses a button of Tessarine's window (found by
+// the tests' driver) and times what follows.
+//   run HWND DRIVE MS   press Ok; print the seconds until "Operation
+//                       succeeded" and until no fill file is left on DRIVE,
+//                       and the WM_NULL round trips meanwhile (us)
+//   stop HWND MS        press Stop; print the milliseconds until the log
+//                       says "Operation was stopped"
+#include <windows.h>
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+double Seconds(const LARGE_INTEGER& from) {
+    LARGE_INTEGER now, frequency;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(now.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+bool FillFilesLeft(const char* drive) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(drive) + "\\_*.*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FindClose(search);
+    return true;
+}
+
+// Whether a log line past *seen is text; *seen moves past the lines read.
+bool NewLogLine(HWND log, LRESULT* seen, const wchar_t* text) {
+    for (LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0); *seen < count; ++*seen) {
+        wchar_t line[256] = {};
+        if (SendMessageW(log, LB_GETTEXTLEN, *seen, 0) < 250) {
+            SendMessageW(log, LB_GETTEXT, *seen, reinterpret_cast<LPARAM>(line));
+        }
+        if (wcscmp(line, text) == 0) {
+            return true;
+        }
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 4) {
+        fprintf(stderr, "usage: watch run HWND DRIVE MS | stop HWND MS\n");
+        return 64;
+    }
+    bool run = strcmp(argv[1], "run") == 0;
+    HWND window = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(strtoull(argv[2], nullptr, 0)));
+    DWORD limit = strtoul(argv[run ? 4 : 3], nullptr, 10);
+    HWND log = GetDlgItem(window, 101);
+    LRESULT seen = SendMessageW(log, LB_GETCOUNT, 0, 0);
+    int id = run ? 1 : 217;
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
+    double succeeded = -1;
+    std::vector<double> pings;
+    while (Seconds(start) * 1000 < limit) {
+        if (!run) {
+            if (NewLogLine(log, &seen, L"Operation was stopped")) {
+                printf("stopped_ms %.1f\n", Seconds(start) * 1000);
+                return 0;
+            }
+            Sleep(1);
+            continue;
+        }
+        LARGE_INTEGER before;
+        QueryPerformanceCounter(&before);
+        DWORD_PTR result = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+        pings.push_back(Seconds(before) * 1e6);
+        // The success line comes before the deletion, so once it is there,
+        // no fill file on the drive means the worker has deleted them all.
+        bool files = FillFilesLeft(argv[3]);
+        if (succeeded < 0 && NewLogLine(log, &seen, L"Operation succeeded")) {
+            succeeded = Seconds(start);
+        }
+        if (succeeded >= 0 && !files) {
+            std::sort(pings.begin(), pings.end());
+            printf("succeeded %.3f ended %.3f ping_median_us %.0f ping_max_us %.0f\n", succeeded,
+                   Seconds(start), pings[pings.size() / 2], pings.back());
+            return 0;
+        }
+        Sleep(10); // the watching must not slow the run down
+    }
+    fprintf(stderr, "watch: no end in time\n");
+    return 2;
+}
