@@ -1,5 +1,5 @@
 // Fill-file names: the process id in base 32, the odometer of the counter,
-// names taken in the target folder, and giving up.
+// names taken in the target folder, giving up; and the list of fill files.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -11,124 +11,90 @@
 
 namespace {
 
-std::string Prefix() {
-    char digits[16];
-    FormatProcessIdBase32(GetCurrentProcessId(), digits);
-    return std::string("_") + digits + ".";
-}
-
 TEST(FillNames, ProcessIdInBase32) {
-    struct Row {
+    const struct {
         unsigned long id;
         const char* digits;
     } rows[] = {
         {0, "0"}, {9, "9"}, {10, "A"}, {31, "V"}, {32, "10"}, {1234, "16I"}, {4294967295ul, "3VVVVVV"}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.id);
+    for (const auto& row : rows) {
         char out[16];
         FormatProcessIdBase32(row.id, out);
         EXPECT_STREQ(out, row.digits);
     }
-    char longest[16];
-    FormatProcessIdBase32(4294967295ul, longest);
-    EXPECT_EQ(1 + strlen(longest) + 4, static_cast<size_t>(kMaxTempNameLength));
+    EXPECT_EQ(1 + strlen("3VVVVVV") + 4, static_cast<size_t>(kMaxTempNameLength)) << "the longest name fits";
 }
 
-class FillNamesTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
+// Each row: names made in the folder first, then what the calls give.
+TEST(FillNames, CounterTakenNamesAndGivingUp) {
+    char digits[16];
+    FormatProcessIdBase32(GetCurrentProcessId(), digits);
+    const std::string p = std::string("_") + digits + ".";
+    std::string folder = MakeScratchFolder("names"), other = MakeScratchFolder("other");
+    WriteWholeFile(other + p + "AAA", "names in other folders do not count");
+    const struct {
+        const char* name;
+        std::vector<std::string> taken;               // files, or folders when ending in "/"
+        std::vector<std::pair<int, const char*>> got; // (call, counter); null: no name
+    } rows[] = {
+        {"an odometer, last letter fastest",
+         {},
+         {{1, "AAA"},
+          {2, "AAB"},
+          {26, "AAZ"},
+          {27, "ABA"},
+          {676, "AZZ"},
+          {677, "BAA"},
+          {17576, "ZZZ"},
+          {17577, "AAA"},
+          {17578, "AAB"}}},
+        {"a taken name advances the letter left of the one just changed; a folder counts too",
+         {"AAA", "ABC/"},
+         {{1, "ABA"}, {2, "ABB"}, {3, "ACC"}}},
+        {"gives up when the counter runs out twice in a call",
+         {"AAA", "ABA", "BBA"},
+         {{1, nullptr}, {2, nullptr}}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
         ResetTempNames();
-        folder = MakeScratchFolder("names");
-    }
-    void TearDown() override {
-        for (const std::string& name : made) {
-            DeleteFileA((folder + name).c_str());
+        for (const std::string& t : row.taken) {
+            std::string path = folder + p + t.substr(0, 3);
+            t.back() == '/' ? (void)CreateDirectoryA(path.c_str(), nullptr) : WriteWholeFile(path, "keep me");
         }
-        RemoveDirectoryA(folder.c_str());
-        ResetTempNames();
-    }
-    void Make(const std::string& name) {
-        WriteWholeFile(folder + name, "keep me");
-        made.push_back(name);
-    }
-    std::string Next() {
-        const char* name = NextTempName(folder.c_str());
-        return name == nullptr ? "<null>" : name;
-    }
-    std::string folder;
-    std::vector<std::string> made;
-};
-
-TEST_F(FillNamesTest, CounterRunsLikeAnOdometer) {
-    std::string p = Prefix();
-    struct Row {
-        int call;
-        const char* counter;
-    } expected[] = {{1, "AAA"},   {2, "AAB"},     {26, "AAZ"},    {27, "ABA"},   {676, "AZZ"},
-                    {677, "BAA"}, {17576, "ZZZ"}, {17577, "AAA"}, {17578, "AAB"}};
-    int call = 0;
-    for (const Row& row : expected) {
-        std::string name;
-        while (call < row.call) {
-            name = Next();
-            ++call;
+        int call = 0;
+        for (const auto& expected : row.got) {
+            const char* name = nullptr;
+            while (call < expected.first) {
+                name = NextTempName(folder.c_str()), ++call;
+            }
+            EXPECT_EQ(name == nullptr ? "<none>" : std::string(name),
+                      expected.second == nullptr ? "<none>" : p + expected.second)
+                << "call " << call;
         }
-        SCOPED_TRACE(row.call);
-        EXPECT_EQ(name, p + row.counter);
+        for (const std::string& t : row.taken) {
+            std::string path = folder + p + t.substr(0, 3);
+            DeleteFileA(path.c_str()), RemoveDirectoryA(path.c_str());
+        }
     }
-}
-
-TEST_F(FillNamesTest, TakenNamesAreSkipped) {
-    std::string p = Prefix();
-    Make(p + "AAA");
-    // A taken name advances the letter left of the one just changed.
-    EXPECT_EQ(Next(), p + "ABA");
-    EXPECT_EQ(Next(), p + "ABB");
-    CreateDirectoryA((folder + p + "ABC").c_str(), nullptr); // a folder counts too
-    EXPECT_EQ(Next(), p + "ACC");
-    RemoveDirectoryA((folder + p + "ABC").c_str());
-}
-
-TEST_F(FillNamesTest, GivesUpWhenTheCounterRunsOutTwice) {
-    std::string p = Prefix();
-    Make(p + "AAA");
-    Make(p + "ABA");
-    Make(p + "BBA");
-    EXPECT_EQ(Next(), "<null>");
-    EXPECT_EQ(Next(), "<null>");
-}
-
-TEST_F(FillNamesTest, NamesInOtherFoldersDoNotCount) {
-    std::string p = Prefix();
-    std::string other = MakeScratchFolder("other");
-    WriteWholeFile(other + p + "AAA", "x");
-    EXPECT_EQ(Next(), p + "AAA");
     DeleteFileA((other + p + "AAA").c_str());
     RemoveDirectoryA(other.c_str());
+    RemoveDirectoryA(folder.c_str());
+    ResetTempNames();
 }
 
-TEST(FillFileNodes, OwnTheirCopyOfThePath) {
-    char path[] = "E:\\_16I.AAA";
-    FillFileNode* node = NewFillFileNode(path);
-    ASSERT_NE(node, nullptr);
-    path[0] = 'X';
-    EXPECT_STREQ(node->Name, "E:\\_16I.AAA");
-    EXPECT_EQ(node->Next, nullptr);
-    DeleteFillFiles(node);
-}
-
-TEST(FillFileNodes, DeleteEveryFileEvenWhenOneIsMissing) {
+TEST(FillFileList, NodesOwnTheirPathsAndEveryFileIsDeletedEvenWhenOneIsMissing) {
     std::string folder = MakeScratchFolder("delete");
     std::string names[] = {folder + "one", folder + "two", folder + "three"};
     WriteWholeFile(names[0], "1");
     WriteWholeFile(names[2], "3"); // "two" was never created
-    FillFileNode* head = NewFillFileNode(names[0].c_str());
+    std::string path = names[0];
+    FillFileNode* head = NewFillFileNode(&path[0]);
+    path[0] = 'X';
+    EXPECT_EQ(head->Name, names[0]);
     head->Next = NewFillFileNode(names[1].c_str());
     head->Next->Next = NewFillFileNode(names[2].c_str());
     EXPECT_EQ(DeleteFillFiles(head), 0u) << "a file never created is no file left";
-    for (const std::string& name : names) {
-        EXPECT_EQ(GetFileAttributesA(name.c_str()), INVALID_FILE_ATTRIBUTES) << name;
-    }
     EXPECT_TRUE(RemoveDirectoryA(folder.c_str())) << "the folder should be empty";
 }
 

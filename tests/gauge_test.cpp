@@ -1,7 +1,8 @@
-// The gauge's rectangles and colours, and what it remembers for repainting.
+// The gauge's band: where it lies and how far it is filled.
 #include <gtest/gtest.h>
 
-#include "frame/run_state.h"
+#include <vector>
+
 #include "ui/gauge.h"
 
 namespace {
@@ -13,31 +14,22 @@ TEST(GaugeGeometry, BandAtFiveSixthsFilledFromTheLeft) {
         unsigned value, maximum;
         RECT frame, fill;
     } rows[] = {
+        // clang-format off
         {"half", 400, 300, 50, 100, {0, 250, 400, 274}, {2, 252, 202, 273}},
         {"99 is full already", 400, 300, 99, 100, {0, 250, 400, 274}, {2, 252, 399, 273}},
         {"100 is held to the band", 400, 300, 100, 100, {0, 250, 400, 274}, {2, 252, 399, 273}},
         {"zero shows the frame only", 400, 300, 0, 100, {0, 250, 400, 274}, {2, 252, 1, 273}},
         {"height rounds toward zero", 100, 7, 1, 2, {0, 5, 100, 29}, {2, 7, 99, 28}},
-        {"a height that 6 does not divide: H x 5 / 6, not H / 6 x 5",
-         100,
-         11,
-         1,
-         2,
-         {0, 9, 100, 33},
-         {2, 11, 99, 32}},
+        {"H x 5 / 6, not H / 6 x 5: a height 6 does not divide", 100, 11, 1, 2, {0, 9, 100, 33}, {2, 11, 99, 32}},
         {"main window client", 638, 408, 25, 100, {0, 340, 638, 364}, {2, 342, 161, 363}},
+        // clang-format on
     };
+    auto edges = [](const RECT& r) { return std::vector<LONG>{r.left, r.top, r.right, r.bottom}; };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
         GaugeGeometry g = ComputeGauge(row.width, row.height, row.value, row.maximum);
-        EXPECT_EQ(g.frame.left, row.frame.left);
-        EXPECT_EQ(g.frame.top, row.frame.top);
-        EXPECT_EQ(g.frame.right, row.frame.right);
-        EXPECT_EQ(g.frame.bottom, row.frame.bottom);
-        EXPECT_EQ(g.fill.left, row.fill.left);
-        EXPECT_EQ(g.fill.top, row.fill.top);
-        EXPECT_EQ(g.fill.right, row.fill.right);
-        EXPECT_EQ(g.fill.bottom, row.fill.bottom);
+        EXPECT_EQ(edges(g.frame), edges(row.frame));
+        EXPECT_EQ(edges(g.fill), edges(row.fill));
     }
 }
 

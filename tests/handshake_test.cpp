@@ -9,67 +9,47 @@
 
 namespace {
 
-TEST(Handshake, WorkerAnnouncesItselfAfterItsPause) {
-    gRunState.dialogSemaphore = CreateHandshakeSemaphore("DialogSemaphore");
-    ASSERT_NE(gRunState.dialogSemaphore, nullptr);
-    DWORD start = GetTickCount();
-    HANDLE worker = StartWorkerThread();
-    ASSERT_NE(worker, nullptr);
-    EXPECT_EQ(WaitForSingleObject(gRunState.dialogSemaphore, kHandshakeWaitMs), WAIT_OBJECT_0);
-    DWORD elapsed = GetTickCount() - start;
-    EXPECT_GE(elapsed, 1150u) << "the worker pauses 1200 ms first";
-    EXPECT_LT(elapsed, 3000u);
-    // Both of its semaphores exist before it lets start-up go on.
-    EXPECT_NE(gRunState.threadSemaphore.load(), nullptr);
-    EXPECT_NE(gRunState.dialogInitSemaphore.load(), nullptr);
-    // Without the start order it runs nothing: still waiting after the dialog's signal.
-    SignalHandshake(gRunState.dialogInitSemaphore.load());
-    EXPECT_EQ(WaitForSingleObject(worker, 300), static_cast<DWORD>(WAIT_TIMEOUT));
-    TerminateThread(worker, 0);
-    CloseHandle(worker);
-}
-
-TEST(Handshake, WithoutDialogSemaphoreStartUpStillWaitsForTheWorker) {
-    gRunState.dialogSemaphore = nullptr;
-    gRunState.threadSemaphore.store(nullptr);
-    gRunState.dialogInitSemaphore.store(nullptr);
-    DWORD start = GetTickCount();
-    gRunState.workerThread = StartWorkerThread();
-    ASSERT_NE(gRunState.workerThread, nullptr);
-    WaitForWorkerSignal();
-    DWORD elapsed = GetTickCount() - start;
-    EXPECT_GE(elapsed, 1150u) << "the worker pauses 1200 ms first";
-    EXPECT_LT(elapsed, 3000u);
-    EXPECT_NE(gRunState.threadSemaphore.load(), nullptr);
-    EXPECT_NE(gRunState.dialogInitSemaphore.load(), nullptr);
-    TerminateThread(gRunState.workerThread, 0);
-    CloseHandle(gRunState.workerThread);
-    gRunState.workerThread = nullptr;
-}
-
-// A worker that never announces itself: the window comes all the same, after
-// about 10 s, with "DialogSemaphore" or without it.
 DWORD WINAPI SilentWorker(void*) {
     Sleep(INFINITE);
     return 0;
 }
 
-TEST(Handshake, AWorkerThatNeverSignalsDelaysTheWindowTenSecondsAtMost) {
-    gRunState.threadSemaphore.store(nullptr);
-    gRunState.dialogInitSemaphore.store(nullptr);
-    gRunState.workerThread = CreateThread(nullptr, 0, SilentWorker, nullptr, 0, nullptr);
-    for (bool withSemaphore : {true, false}) {
-        SCOPED_TRACE(withSemaphore ? "with DialogSemaphore" : "without it");
-        gRunState.dialogSemaphore = withSemaphore ? CreateSemaphoreA(nullptr, 0, 1, nullptr) : nullptr;
+// The window waits for the real worker's pause, with "DialogSemaphore" or
+// without it, and for a worker that never announces itself about 10 s.
+TEST(Handshake, StartUpWaitsForTheWorkerTenSecondsAtMost) {
+    const struct {
+        const char* name;
+        bool realWorker, semaphore;
+        DWORD atLeast, below;
+    } rows[] = {{"the worker, with DialogSemaphore", true, true, 1150, 3000},
+                {"the worker, without it", true, false, 1150, 3000},
+                {"a silent worker, with DialogSemaphore", false, true, 9900, 12000},
+                {"a silent worker, without it", false, false, 9900, 12000}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        gRunState.threadSemaphore.store(nullptr);
+        gRunState.dialogInitSemaphore.store(nullptr);
+        gRunState.dialogSemaphore = row.semaphore ? CreateHandshakeSemaphore("DialogSemaphore") : nullptr;
         DWORD start = GetTickCount();
+        gRunState.workerThread = row.realWorker ? StartWorkerThread()
+                                                : CreateThread(nullptr, 0, SilentWorker, nullptr, 0, nullptr);
+        ASSERT_NE(gRunState.workerThread, nullptr);
         WaitForWorkerSignal();
         DWORD elapsed = GetTickCount() - start;
-        EXPECT_GE(elapsed, 9900u);
-        EXPECT_LT(elapsed, 12000u);
+        EXPECT_GE(elapsed, row.atLeast);
+        EXPECT_LT(elapsed, row.below);
+        if (row.realWorker) {
+            // Both of its semaphores exist before it lets start-up go on, and
+            // without the start order it runs nothing after the dialog's signal.
+            EXPECT_NE(gRunState.threadSemaphore.load(), nullptr);
+            ASSERT_NE(gRunState.dialogInitSemaphore.load(), nullptr);
+            SignalHandshake(gRunState.dialogInitSemaphore.load());
+            EXPECT_EQ(WaitForSingleObject(gRunState.workerThread, 300), static_cast<DWORD>(WAIT_TIMEOUT));
+        }
+        TerminateThread(gRunState.workerThread, 0);
+        CloseHandle(gRunState.workerThread);
         CloseHandle(gRunState.dialogSemaphore);
     }
-    TerminateThread(gRunState.workerThread, 0);
-    CloseHandle(gRunState.workerThread);
     gRunState.workerThread = nullptr;
     gRunState.dialogSemaphore = nullptr;
 }
@@ -94,7 +74,7 @@ DWORD WINAPI SlowWorker(void* parameter) {
 }
 
 TEST(Handshake, TheEndOfTheProcessWaitsForAWorkerThatMoves) {
-    struct Row {
+    const struct {
         const char* name;
         WorkerLife life;
         DWORD bound, atLeast, below;
@@ -105,7 +85,7 @@ TEST(Handshake, TheEndOfTheProcessWaitsForAWorkerThatMoves) {
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // this thread gets a message queue
     gRunState.runStarted = 1;
-    for (const Row& row : rows) {
+    for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         DWORD start = GetTickCount();
         gRunState.workerThread =

@@ -9,10 +9,12 @@
 
 namespace {
 
-TEST(HelpFilePath, BesideTheExecutable) {
-    struct Row {
-        const char* exe;
+TEST(HelpFilePath, BesideTheExecutableAndNeverPastTheBuffer) {
+    const std::string deep = "C:\\" + std::string(30, 'd') + "\\Tessarine.exe";
+    const struct {
+        std::string exe;
         const char* help;
+        size_t size = 1024;
     } rows[] = {
         {"C:\\Program Files\\Tessarine\\Tessarine.exe", "C:\\Program Files\\Tessarine\\Tessarine.chm"},
         {"C:\\Tessarine.exe", "C:\\Tessarine.chm"},
@@ -20,28 +22,16 @@ TEST(HelpFilePath, BesideTheExecutable) {
         {"\\\\server\\share\\x\\t.exe", "\\\\server\\share\\x\\Tessarine.chm"},
         {"C:\\dir.with.dots\\a", "C:\\dir.with.dots\\Tessarine.chm"},
         {"", "Tessarine.chm"},
+        {deep, "Tessarine.chm", 20}, // the folder does not fit
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.exe);
+    for (const auto& row : rows) {
         char out[1024];
-        HelpFilePath(row.exe, out, sizeof out);
-        EXPECT_STREQ(out, row.help);
+        HelpFilePath(row.exe.c_str(), out, row.size);
+        EXPECT_STREQ(out, row.help) << row.exe;
     }
 }
 
-TEST(HelpFilePath, NeverOverrunsItsBuffer) {
-    std::string exe = "C:\\" + std::string(30, 'd') + "\\Tessarine.exe";
-    char out[20];
-    HelpFilePath(exe.c_str(), out, sizeof out);
-    EXPECT_STREQ(out, "Tessarine.chm");
-}
-
 const char kClassKey[] = "Software\\Classes\\CLSID\\{ADB880A6-D8FF-11CF-9377-00AA003B7A11}\\InprocServer32";
-
-std::string Lower(std::string text) {
-    CharLowerA(&text[0]);
-    return text;
-}
 
 // With no registered path, the control is loaded from the system folder by
 // its full path, never by its bare name; the entry point is ordinal 14,
@@ -67,7 +57,7 @@ TEST(HtmlHelpBinding, WithoutARegisteredPathTheSystemFolderOnly) {
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
     ASSERT_TRUE(SystemHtmlHelpPath(path, sizeof path));
-    EXPECT_EQ(Lower(path), Lower(std::string(system) + "\\hhctrl.ocx"));
+    EXPECT_EQ(lstrcmpiA(path, (std::string(system) + "\\hhctrl.ocx").c_str()), 0) << path;
     HMODULE control = GetModuleHandleA(path);
     ASSERT_NE(control, nullptr) << "loaded from the system folder";
     EXPECT_EQ(entry, GetProcAddress(control, "HtmlHelpA"));
