@@ -32,29 +32,19 @@ TEST(FillNames, CounterTakenNamesAndGivingUp) {
     const std::string p = std::string("_") + digits + ".";
     std::string folder = MakeScratchFolder("names"), other = MakeScratchFolder("other");
     WriteWholeFile(other + p + "AAA", "names in other folders do not count");
+    // clang-format off
     const struct {
         const char* name;
         std::vector<std::string> taken;               // files, or folders when ending in "/"
         std::vector<std::pair<int, const char*>> got; // (call, counter); null: no name
     } rows[] = {
-        {"an odometer, last letter fastest",
-         {},
-         {{1, "AAA"},
-          {2, "AAB"},
-          {26, "AAZ"},
-          {27, "ABA"},
-          {676, "AZZ"},
-          {677, "BAA"},
-          {17576, "ZZZ"},
-          {17577, "AAA"},
-          {17578, "AAB"}}},
+        {"an odometer, last letter fastest", {}, {{1, "AAA"}, {2, "AAB"}, {26, "AAZ"}, {27, "ABA"}, {676, "AZZ"},
+          {677, "BAA"}, {17576, "ZZZ"}, {17577, "AAA"}, {17578, "AAB"}}},
         {"a taken name advances the letter left of the one just changed; a folder counts too",
-         {"AAA", "ABC/"},
-         {{1, "ABA"}, {2, "ABB"}, {3, "ACC"}}},
-        {"gives up when the counter runs out twice in a call",
-         {"AAA", "ABA", "BBA"},
-         {{1, nullptr}, {2, nullptr}}},
+         {"AAA", "ABC/"}, {{1, "ABA"}, {2, "ABB"}, {3, "ACC"}}},
+        {"gives up when the counter runs out twice in a call", {"AAA", "ABA", "BBA"}, {{1, nullptr}, {2, nullptr}}},
     };
+    // clang-format on
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         ResetTempNames();

@@ -37,19 +37,15 @@ const char kClassKey[] = "Software\\Classes\\CLSID\\{ADB880A6-D8FF-11CF-9377-00A
 // its full path, never by its bare name; the entry point is ordinal 14,
 // which the control exports as HtmlHelpA.
 TEST(HtmlHelpBinding, WithoutARegisteredPathTheSystemFolderOnly) {
-    typedef LONG(WINAPI * OverrideKey)(HKEY, HKEY);
-    OverrideKey overrideKey = reinterpret_cast<OverrideKey>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("advapi32.dll"), "RegOverridePredefKey")));
-    ASSERT_NE(overrideKey, nullptr);
     HKEY empty;
     ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\TessarineTestEmpty", 0, nullptr, 0,
                               KEY_ALL_ACCESS, nullptr, &empty, nullptr),
               ERROR_SUCCESS);
-    overrideKey(HKEY_CLASSES_ROOT, empty);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, empty);
     char path[MAX_PATH];
     bool registered = RegisteredHtmlHelpPath(path, sizeof path);
     FARPROC entry = HtmlHelpEntryPoint();
-    overrideKey(HKEY_CLASSES_ROOT, nullptr);
+    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
     RegCloseKey(empty);
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\TessarineTestEmpty");
 

@@ -15,6 +15,7 @@
 #include "ui/gauge.h"
 #include "ui/main_dialog.h"
 #include "ui/message_log.h"
+#include "window_reader.h"
 
 namespace {
 
@@ -43,17 +44,6 @@ Lines Texts(HWND window, std::vector<int> ids) {
         texts.push_back(text);
     }
     return texts;
-}
-
-// The items of a list box (LB_GETTEXT) or a combo box (CB_GETLBTEXT).
-Lines Items(HWND window, int id, UINT countMessage, UINT textMessage) {
-    Lines items;
-    for (LRESULT i = 0, n = SendDlgItemMessageA(window, id, countMessage, 0, 0); i < n; ++i) {
-        char line[512] = {};
-        SendDlgItemMessageA(window, id, textMessage, i, reinterpret_cast<LPARAM>(line));
-        items.push_back(line);
-    }
-    return items;
 }
 
 std::vector<COLORREF> Pixels(HWND window, int y, int from, int to) {
@@ -129,16 +119,7 @@ class MainDialogTest : public ::testing::Test {
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
     }
-    // Ok, Stop, Quit, Help enabled and the drive list shown, as "10111".
-    std::string Buttons() {
-        std::string state;
-        for (int id : {IDOK, IDC_STOP_BUTTON, IDC_QUIT_BUTTON, IDC_HELP_BUTTON}) {
-            state += IsWindowEnabled(GetDlgItem(window, id)) ? '1' : '0';
-        }
-        return state + (IsWindowVisible(GetDlgItem(window, IDC_DRIVE_LIST)) ? '1' : '0');
-    }
     bool Started() { return WaitForSingleObject(gRunState.threadSemaphore.load(), 0) == WAIT_OBJECT_0; }
-    Lines Log() { return Items(window, IDC_LOG, LB_GETCOUNT, LB_GETTEXT); }
     void Select(const char* entry) {
         TESS_REQUIRE(GetDriveTypeA(entry) == DRIVE_REMOVABLE, "the test prefix maps a: and e: as removable");
         SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_SELECTSTRING, static_cast<WPARAM>(-1),
@@ -163,8 +144,8 @@ TEST_F(MainDialogTest, StartsReady) {
         Texts(window, {IDC_PROMPT, IDC_DRIVE_LABEL, IDOK, IDC_STOP_BUTTON, IDC_QUIT_BUTTON, IDC_HELP_BUTTON}),
         (Lines{"Put a diskette in drive or select a flash drive and press Ok", "Drive", "&Ok", "&Stop",
                "&Quit", "&Help"}));
-    EXPECT_EQ(Buttons(), "10111");
-    EXPECT_TRUE(Log().empty());
+    EXPECT_EQ(ButtonState(window), "10111");
+    EXPECT_TRUE(LogLines(window).empty());
     EXPECT_EQ(WaitForSingleObject(gRunState.dialogInitSemaphore.load(), 0), WAIT_OBJECT_0) << "DialogInit";
     EXPECT_FALSE(Started());
     EXPECT_EQ(GetMenuState(GetSystemMenu(window, FALSE), SC_CLOSE, MF_BYCOMMAND), static_cast<UINT>(-1))
@@ -191,7 +172,7 @@ TEST_F(MainDialogTest, StartsReady) {
             expected.push_back(std::string(root, 2));
         }
     }
-    EXPECT_EQ(Items(window, IDC_DRIVE_LIST, CB_GETCOUNT, CB_GETLBTEXT), expected);
+    EXPECT_EQ(DriveEntries(window), expected);
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(gRunState.selectedDrive[0], 'A');
     // Tab skips what is disabled.
@@ -213,9 +194,9 @@ TEST_F(MainDialogTest, UserActions) {
     const Lines noWorker = {"Cannot start the cleaning thread", "Cannot start the cleaning thread"};
     struct Row {
         const char* name;
-        void (*before)();   // the run state before the window opens
-        const char* select; // the drive list entry, "" to empty the list, null to leave it
-        std::vector<int> commands;
+        void (*before)();          // the run state before the window opens
+        const char* select;        // the drive list entry, "" to empty the list, null to leave it
+        std::vector<int> commands; // -button: Ok, and that button pressed in the question box
         Lines log;
         int starts, stopRequest;
         const char* buttons; // Ok, Stop, Quit, Help enabled, list shown
@@ -224,6 +205,8 @@ TEST_F(MainDialogTest, UserActions) {
         // clang-format off
         {"Ok on A: starts at once; a second Ok starts nothing more", nullptr, "A:", {IDOK, IDOK},
          kWorking, 1, 0, "01011", "A:"},
+        {"E: asks first: No, Escape in the box, then Yes", nullptr, "E:",
+         {-IDC_NO_BUTTON, -IDCANCEL, -IDC_YES_BUTTON}, kWorking, 1, 0, "01011", "E:"},
         {"Escape before Ok: Ok stays", nullptr, "A:", {IDCANCEL}, {}, 0, 1, "10111", "A:"},
         {"Escape, then Ok: the request is cleared before the start order", nullptr, "A:", {IDCANCEL, IDOK},
          kWorking, 1, 0, "01011", "A:"},
@@ -258,39 +241,28 @@ TEST_F(MainDialogTest, UserActions) {
         int starts = 0;
         Lines log = row.log;
         for (int command : row.commands) {
-            Command(command);
+            if (command < 0) {
+                BoxAnswer box = OkAnswering(-command);
+                EXPECT_EQ(box.texts, (Lines{"Are you sure you want to clean sectors on [E] ?",
+                                            "Tessarine Version 0.10 by the Tessarine authors", "Yes", "No"}));
+                EXPECT_EQ(box.defaultId, IDC_NO_BUTTON) << "No is the default button";
+                EXPECT_EQ(box.style & WS_SYSMENU, 0) << "no close box: answered through its buttons";
+            } else {
+                Command(command);
+            }
             starts += Started() ? 1 : 0;
             if (command == IDC_HELP_BUTTON) {
                 log.insert(log.end(), kHelp.begin(), kHelp.end());
             }
         }
-        EXPECT_EQ(FindWindowA(nullptr, kConfirmCaption), nullptr) << "no question";
-        EXPECT_EQ(Log(), log);
+        EXPECT_EQ(FindWindowA(nullptr, kConfirmCaption), nullptr) << "no question left open";
+        EXPECT_EQ(LogLines(window), log);
         EXPECT_EQ(starts, row.starts);
         EXPECT_EQ(gRunState.stopRequest.load(), row.stopRequest);
-        EXPECT_EQ(Buttons(), row.buttons);
+        EXPECT_EQ(ButtonState(window), row.buttons);
         EXPECT_STREQ(gRunState.selectedDrive, row.drive);
         gRunState.workerThread = worker;
     }
-}
-
-TEST_F(MainDialogTest, OtherDrivesAskFirst) {
-    Open();
-    Select("E:");
-    BoxAnswer no = OkAnswering(IDC_NO_BUTTON);
-    EXPECT_EQ(no.texts, (Lines{"Are you sure you want to clean sectors on [E] ?",
-                               "Tessarine Version 0.10 by the Tessarine authors", "Yes", "No"}));
-    EXPECT_EQ(no.defaultId, IDC_NO_BUTTON) << "No is the default button";
-    EXPECT_EQ(no.style & WS_SYSMENU, 0) << "no close box: answered through its buttons";
-    EXPECT_FALSE(Started());
-    EXPECT_TRUE(Log().empty());
-    EXPECT_EQ(Buttons(), "10111");
-    EXPECT_FALSE(OkAnswering(IDCANCEL).texts.empty()) << "a second Ok asks again";
-    EXPECT_FALSE(Started()) << "Escape in the box is No";
-    EXPECT_FALSE(OkAnswering(IDC_YES_BUTTON).texts.empty());
-    EXPECT_TRUE(Started());
-    EXPECT_STREQ(gRunState.selectedDrive, "E:");
-    EXPECT_EQ(Log(), kWorking);
 }
 
 // Help during a run: its five lines go between the worker's lines, each whole.
@@ -309,7 +281,7 @@ TEST_F(MainDialogTest, HelpDuringARunKeepsEveryLineWhole) {
         PumpMessages(5);
     }
     CloseHandle(worker);
-    Lines lines = Log();
+    Lines lines = LogLines(window);
     int next = 0;
     for (size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].rfind("worker line ", 0) == 0) {

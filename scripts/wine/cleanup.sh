@@ -9,4 +9,5 @@ if [ -f "$bin/xvfb.pid" ]; then
   rm -f "$bin/xvfb.pid"
 fi
 rm -f "$bin/wine-display"
+mountpoint -q "$bin/drives" && umount -l "$bin/drives"
 exit 0

@@ -25,7 +25,11 @@ for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; do
 [ -f "$WINEPREFIX/system.reg" ] || echo "setup: creating the Wine prefix $WINEPREFIX"
 tess_make_prefix "$bin/wineboot.log" || { echo "setup: wineboot failed"; cat "$bin/wineboot.log"; exit 1; }
 
-# Drives for the drive-type tests: a: and e: removable, f: fixed; none is written.
+# Drives for the drive-type tests: a: and e: removable, f: fixed; none is
+# written. As root they lie on a tiny tmpfs: a test gone wrong that fills
+# one of them can never fill this machine's disk.
+mkdir -p "$bin/drives"
+[ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=1m tmpfs "$bin/drives"
 mkdir -p "$bin/drives/diskette" "$bin/drives/removable" "$bin/drives/fixed"
 tess_map_drive a "$bin/drives/diskette" floppy
 tess_map_drive e "$bin/drives/removable" floppy

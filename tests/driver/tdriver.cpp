@@ -3,7 +3,7 @@
 // it. Each argument is one command; commands run in order:
 //   wait-windows N MS      wait until N main windows exist, print them
 //   log HWND               print the log lines
-//   state HWND             print the enabled and visible states
+//   state HWND             print Ok, Stop, Quit, Help enabled, list shown: "10111"
 //   select HWND ENTRY      select ENTRY ("E:") in the drive list
 //   click HWND ID          post a click of control ID (2: Escape)
 //   answer CAPTION ID MS   wait for a top-level window with this caption,
@@ -19,29 +19,17 @@
 #include <string>
 #include <vector>
 
+#include "window_reader.h"
+
 namespace {
 
-std::string Text(HWND window, UINT message = WM_GETTEXT, WPARAM index = 1024) {
-    wchar_t text[1024] = {};
+// A window's text; a hung window gives none.
+std::string Text(HWND window) {
+    char text[1024] = {};
     DWORD_PTR ignored;
-    if (message == WM_GETTEXT) {
-        SendMessageTimeoutW(window, message, index, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 5000,
-                            &ignored);
-    } else if (SendMessageW(window, message + 1, index, 0) < 1000) { // the item's length first
-        SendMessageW(window, message, index, reinterpret_cast<LPARAM>(text));
-    }
-    char out[1024] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, out, sizeof out, nullptr, nullptr);
-    return out;
-}
-
-// The items of a list box (LB_GETTEXT) or combo box (CB_GETLBTEXT).
-std::vector<std::string> Items(HWND list, UINT countMessage, UINT textMessage) {
-    std::vector<std::string> items;
-    for (LRESULT i = 0, n = SendMessageW(list, countMessage, 0, 0); i < n; ++i) {
-        items.push_back(Text(list, textMessage, i));
-    }
-    return items;
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, &ignored);
+    return text;
 }
 
 struct Search {
@@ -53,7 +41,7 @@ struct Search {
 BOOL CALLBACK Collect(HWND window, LPARAM parameter) {
     Search* search = reinterpret_cast<Search*>(parameter);
     std::string caption = Text(window);
-    if (search->main ? caption.rfind(search->caption, 0) == 0 && GetDlgItem(window, 101) != nullptr
+    if (search->main ? caption.rfind(search->caption, 0) == 0 && GetDlgItem(window, IDC_LOG) != nullptr
                      : caption == search->caption && IsWindowVisible(window)) {
         search->found.push_back(window);
     }
@@ -110,15 +98,13 @@ int main(int argc, char** argv) {
                 printf("0x%llx\n", static_cast<unsigned long long>(reinterpret_cast<ULONG_PTR>(found)));
             }
         } else if (command == "log") {
-            for (const std::string& line : Items(GetDlgItem(w, 101), LB_GETCOUNT, LB_GETTEXT)) {
+            for (const std::string& line : LogLines(w)) {
                 printf("%s\n", line.c_str());
             }
         } else if (command == "state") {
-            auto on = [&](int id) { return IsWindowEnabled(GetDlgItem(w, id)) ? 1 : 0; };
-            printf("ok=%d stop=%d quit=%d help=%d list=%d\n", on(1), on(217), on(105), on(106),
-                   IsWindowVisible(GetDlgItem(w, 113)) ? 1 : 0);
+            printf("%s\n", ButtonState(w).c_str());
         } else if (command == "select") {
-            std::vector<std::string> entries = Items(GetDlgItem(w, 113), CB_GETCOUNT, CB_GETLBTEXT);
+            std::vector<std::string> entries = DriveEntries(w);
             size_t index = 0;
             while (index < entries.size() && entries[index] != b) {
                 ++index;
@@ -126,7 +112,7 @@ int main(int argc, char** argv) {
             if (index == entries.size()) {
                 return Fail("no such drive in the list");
             }
-            SendMessageW(GetDlgItem(w, 113), CB_SETCURSEL, index, 0);
+            SendDlgItemMessageA(w, IDC_DRIVE_LIST, CB_SETCURSEL, index, 0);
         } else if (command == "click") {
             Click(w, atoi(b));
         } else if (command == "answer") {

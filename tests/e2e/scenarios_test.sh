@@ -10,10 +10,9 @@
 #         line), nohelp (a copy without the help file), win98, two (a second
 #         instance on h:), unit:FILTER (those unit tests, given the drive as a
 #         full drive)
-# steps:  ok yes no enter escape stop quit help (what the user does), wait
-#         (for the last line, last=), writing (fill files appear), records
-#         (NTFS's free records are being taken), filler (another program
-#         fills the drive), nobox, check (the window against the
+# steps:  ok yes stop quit help (what the user does), wait (for the last
+#         line, last=), writing (fill files appear), records (NTFS's free
+#         records are being taken), nobox, check (the window against the
 #         expectations), shot:NAME (a screenshot for the README), second (the
 #         second instance runs)
 # expect: last=REGEX has=REGEX lines=N (the log), state=OSQHL (Ok, Stop,
@@ -46,13 +45,9 @@ the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok ye
 a slow stick: Stop, then Quit at once | faulty 64 mbps=4 | cmd | ok writing stop quit | code=1 left=0 free=same
 no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
 write-protected medium | ro 8 | list | ok yes wait check stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1
-another program fills the drive meanwhile | tmpfs 256 | cmd | filler ok wait check quit | last=Operation succeeded code=0 left=0
 Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check shot:stopped quit | last=Operation was stopped state=00110 code=1 left=0 free=same
 Stop, then Quit at once | tmpfs 4096 | cmd | ok writing stop quit | code=1 left=0 free=same
-No, then a second Ok asks again; Enter means No | tmpfs 8 | list | ok no check ok enter check quit | lines=0 state=10111 code=0 left=0
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
-the Escape key acts as Stop | - | list | escape check quit | state=10111 code=1
-Escape before Ok does not stop the run | tmpfs 8 | list | escape ok yes wait check quit | last=Operation succeeded code=0 left=0
 Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
 Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
 two instances: each cleans only its own drive | tmpfs 16 | two | ok wait check second quit | last=Operation succeeded code=0 left=0
@@ -120,7 +115,7 @@ drive_down() { # after the run: the drive as the user gets it back
   left=$(ls -A "$LOOK" 2>/dev/null | grep -c '^_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
   [ -n "${EXPECT[left]:-}" ] && tess_equal "fill files left" "${EXPECT[left]}" "$left"
   [ -n "${EXPECT[free]:-}" ] && [ "${EXPECT[left]:-0}" = 0 ] && tess_equal "free space as before" "$FREE_BEFORE" "$(tess_free_kib "$LOOK")"
-  rm -f "$LOOK"/_* "$LOOK"/other* 2>/dev/null
+  rm -f "$LOOK"/_* 2>/dev/null
   if [ -n "$GUEST" ]; then guestunmount "$DIR"; for _ in $(seq 100); do kill -0 "$GUEST" 2>/dev/null || break; sleep 0.2; done
   else tess_unmount "$LOOK"; fi
   if [ -n "$IMAGE" ] && [ -n "${EXPECT[markers]:-}" ]; then
@@ -157,7 +152,7 @@ check_window() {
   [ -n "${EXPECT[last]:-}" ] && tess_check "last line: ${EXPECT[last]}" grep -q -E -x -- "${EXPECT[last]}" <(tail -1 <<<"$l")
   [ -n "${EXPECT[has]:-}" ] && tess_check "a line: ${EXPECT[has]}" grep -q -E -- "${EXPECT[has]}" <<<"$l"
   [ -n "${EXPECT[lines]:-}" ] && tess_equal "log lines" "${EXPECT[lines]}" "$(grep -c . <<<"$l")"
-  [ -n "$s" ] && tess_equal "buttons" "ok=${s:0:1} stop=${s:1:1} quit=${s:2:1} help=${s:3:1} list=${s:4:1}" "$(drv state "$W")"
+  [ -n "$s" ] && tess_equal "buttons: Ok, Stop, Quit, Help, list" "$s" "$(drv state "$W")"
   [ -n "${EXPECT[measured]:-}" ] && tess_equal "the measuring lines" "Cleaning un-used sectors on drive $d
 Free space on drive $d is $REPORTED in byte
 Free space on drive $d is $((REPORTED / 512)) in Sectors" "$(sed -n 2,4p <<<"$l")"
@@ -169,24 +164,18 @@ press() { # a button of the window, with the mouse as the user does, unless some
   read -r l t r b < <(drv rect "$W" "$1")
   xdotool mousemove $(((l + r) / 2)) $(((t + b) / 2)) click 1
 }
-key() { sleep 0.5; xdotool key "$1"; sleep 0.5; }
 step() {
   case $1 in
     ok) press 1 ;;
     yes) answer 1 ;;
-    no) answer 101; sleep 0.5 ;;
-    enter) shown "$CONFIRM" 20000 >/dev/null; key Return; tess_equal "Enter in the box means No" absent "$(shown "$CONFIRM" 300)" ;;
-    escape) press 113; key Escape; key Escape ;; # the open list takes the first
     stop) press 217; sleep 0.3
-      tess_equal "Stop enables Quit" "stop=0 quit=1" "$(drv state "$W" | grep -o 'stop=. quit=.')" ;;
+      tess_equal "Stop enables Quit" 01 "$(drv state "$W" | cut -c 2-3)" ;;
     quit) press 105 ;;
     help) press 106; BY_DRIVER=yes; sleep 1 ;; # the viewer may lie over the window
     wait) tess_check "the run ends by itself: ${EXPECT[last]}" wait_line "$W" "${EXPECT[last]}" 120 ;;
     records) tess_check "the free records are being taken" wait_line "$W" "Cleaning the free records .*" 120 ;;
     writing) for _ in $(seq 300); do ls "$DIR" 2>/dev/null | grep -q '^_' && break; sleep 0.02; done
       tess_check "fill files are being written" bash -c "ls '$DIR' | grep -q '^_'" ;;
-    filler) ( for i in $(seq 2000); do head -c 262144 /dev/zero >"$DIR/other$i" 2>/dev/null || break; sleep 0.005; done ) &
-      tess_on_exit "kill $!"; sleep 0.2 ;;
     nobox) tess_equal "no question" absent "$(shown "$CONFIRM" 1500)" ;;
     check) check_window ;;
     shot:*) sleep 0.5; import -window root "$SHOTS/${1#shot:}.png" ;;
@@ -234,7 +223,8 @@ start_tool() {
     W2=$(drv wait-windows 2 20000 | grep -v -x "$W" | head -1)
     BY_DRIVER=yes # the two windows lie one over the other
   elif [ "$how" = list ] && [ "$KIND" != - ]; then
-    tess_check "G: is in the drive list" drv select "$W" G:
+    # Never Ok on the prefix's own A:, as the list would have it.
+    drv select "$W" G: || { tess_check "G: is in the drive list" false; return 1; }
   fi
 }
 
@@ -248,8 +238,11 @@ run_row() {
   done < <(sed -E 's/ ([a-z]+)(=|>=)/\n\1\2/g; s/>=/=/g' <<<"$expect")
   echo "# $name"
   drive_up $drive || { tess_check "the drive is made" false; return; }
-  start_tool "$start"
-  for word in $steps; do step "$word"; done
+  if start_tool "$start"; then
+    for word in $steps; do step "$word"; done
+  else
+    kill "$TESS_PID"
+  fi
   tess_wait "$TESS_PID" 240
   tess_equal "exit code" "${EXPECT[code]}" "$TESS_CODE"
   [ "$start" = two ] && { tess_unmap_drive h; tess_unmount "$TESS_TMP/two"; }
