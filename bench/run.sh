@@ -32,10 +32,10 @@ run_tessarine() { # preset drive-label [warm-up]
   loader=$(tess_wine_loader "$bin/Tessarine.exe")
   "$loader" "$bin/Tessarine.exe" g: >/dev/null 2>&1 &
   local pid=$!
-  w=$("$loader" "$bin/tests/tdriver.exe" wait-windows 1 30000 | tr -d '\r' | head -1)
+  w=$("$loader" "$bin/tools/tdriver.exe" wait-windows 1 30000 | tr -d '\r' | head -1)
   [ -n "$w" ] || { echo "bench: Tessarine's window did not appear"; exit 1; }
   out=$("$loader" "$bin/bench/watch.exe" run "$w" g: 900000 | tr -d '\r')
-  "$loader" "$bin/tests/tdriver.exe" click "$w" 105 >/dev/null
+  "$loader" "$bin/tools/tdriver.exe" click "$w" 105 >/dev/null
   wait "$pid"
   [ -n "${3:-}" ] && return
   set -- "$1" "$2" $out # succeeded S ended S ping_median_us U ping_max_us U

@@ -77,7 +77,7 @@ if [ -z "${DISPLAY:-}" ]; then
   echo "demo: no display; running on a private Xvfb and operating the window myself"
   "$WINE64" "$bin/Tessarine.exe" >/dev/null 2>&1 &
   pid=$!
-  drv() { "$WINE64" "$bin/tests/tdriver.exe" "$@" | tr -d '\r'; }
+  drv() { "$WINE64" "$bin/tools/tdriver.exe" "$@" | tr -d '\r'; }
   w=$(drv wait-windows 1 30000 | head -1)
   drv select "$w" E:
   import -window root "$demo/demo-1-ready.png"

@@ -10,12 +10,12 @@
 #include <windows.h>
 
 #include "frame/run_state.h"
+#include "scripts/driver/window_reader.h"
 #include "test_support.h"
 #include "ui/control_ids.h"
 #include "ui/gauge.h"
 #include "ui/main_dialog.h"
 #include "ui/message_log.h"
-#include "window_reader.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #         in A:), fat32, missing (a letter without medium), - (none)
 # start:  list (pick G:), listA (A:, the first entry), cmd (g: on the command
 #         line), nohelp (a copy without the help file), win98, two (a second
-#         instance on h:), unit:FILTER (those unit tests, given the drive as a
-#         full drive)
+#         instance on h:), dist (the program from the release zip),
+#         unit:FILTER (those unit tests, given the drive as a full drive)
 # steps:  ok yes stop quit help (what the user does), wait (for the last
 #         line, last=), writing (fill files appear), records (NTFS's free
 #         records are being taken), nobox, check (the window against the
@@ -52,6 +52,7 @@ Help opens the viewer and writes the instructions | - | list | help check quit |
 Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
 two instances: each cleans only its own drive | tmpfs 16 | two | ok wait check second quit | last=Operation succeeded code=0 left=0
 Windows 98 is refused | - | win98 | | code=255
+the release zip's program starts and quits | - | dist | check quit | state=10111 code=0
 FileWrite on a full drive gives 0 | tmpfs 2 | unit:FullDrive.* | | code=0
 EOF
 )
@@ -200,6 +201,12 @@ start_tool() {
       "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1
       tess_on_exit "$WINE64 reg delete 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /f" ;;
     two) tess_make_drive tmpfs 16 "$TESS_TMP/two"; tess_map_removable h "$TESS_TMP/two" ;;
+    dist) # the program as a release zip holds it: system DLLs only, a GUI program that XP runs
+      bash "$TESS_SRC/scripts/dist.sh" "$TESS_TMP/dist" "$(basename "$TESS_BIN")" >/dev/null
+      unzip -q "$TESS_TMP"/dist/*.zip -d "$TESS_TMP/dist"; TESS_RUN_EXE="$TESS_TMP/dist/Tessarine.exe"
+      local dump; dump=$(x86_64-w64-mingw32-objdump -p "$TESS_RUN_EXE")
+      tess_equal "imports, subsystem" "advapi32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll (Windows GUI) 5.$([ "$TESS_LOADER" = "$WINE64" ] && echo 2 || echo 1)" \
+        "$(awk '/DLL Name/ {print tolower($3)}' <<<"$dump" | sort | tr '\n' ' ')$(grep -o '(Windows GUI)' <<<"$dump") $(awk '/MajorSubsystemVersion/ {a=$2} /MinorSubsystemVersion/ {i=$2} END {print a "." i}' <<<"$dump")" ;;
   esac
   t0=$(date +%s%N)
   case $how in

@@ -40,14 +40,10 @@ bool Ntfs() {
     return strcmp(gFakeDrive.fileSystem, "NTFS") == 0;
 }
 
-bool Vanished() {
-    return gFakeDrive.vanishAfterWrites >= 0 && gFakeDrive.writes > gFakeDrive.vanishAfterWrites;
-}
-
 } // namespace
 
 bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
-    if (!gFakeDrive.present || Vanished()) {
+    if (!gFakeDrive.present) {
         return false;
     }
     unsigned long long reported = gFakeDrive.freeSectors + gFakeDrive.unwritableSectors;
@@ -63,7 +59,7 @@ void QueryFileSystemName(const char*, char* name, unsigned size) {
 HANDLE FileOpen(const char* name, const char*) {
     int attempt = gFakeDrive.opens++;
     bool isNew = gFakeDrive.files.count(name) == 0;
-    if (attempt == gFakeDrive.failOpenAt || Vanished() || (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
+    if (attempt == gFakeDrive.failOpenAt || (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
         return nullptr;
     }
     if (Ntfs() && isNew) {
@@ -91,7 +87,7 @@ int FileClose(HANDLE handle) {
 
 int FileFlush(HANDLE handle) {
     FakeFile* file = FileOf(handle);
-    if (file == nullptr || !file->open || gFakeDrive.flushFails || Vanished() ||
+    if (file == nullptr || !file->open || gFakeDrive.flushFails ||
         ++gFakeDrive.flushes == gFakeDrive.failFlushAt) {
         return -1;
     }
@@ -105,7 +101,7 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
     if (write == gFakeDrive.stopAfterWrites) {
         gRunState.stopRequest.store(1);
     }
-    if (write == gFakeDrive.failWriteAt || Vanished() || gFakeDrive.taken >= gFakeDrive.failingAfterSectors) {
+    if (write == gFakeDrive.failWriteAt) {
         return 0;
     }
     if (write == gFakeDrive.shrinkAfterWrites + 1) {
@@ -148,17 +144,10 @@ bool FileExists(const char* path) {
 
 bool FileDelete(const char* path) {
     auto it = gFakeDrive.files.find(path);
-    if (Vanished()) {
-        return true; // gone with the drive
-    }
+    gFakeDrive.deleted.push_back(path);
     if (it == gFakeDrive.files.end()) {
-        gFakeDrive.deleted.push_back(path);
         return true;
     }
-    if (gFakeDrive.deleteRefused) {
-        return false;
-    }
-    gFakeDrive.deleted.push_back(path);
     gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
     if (!gFakeDrive.compresses) {
         gFakeDrive.freeSectors += it->second.sectors;

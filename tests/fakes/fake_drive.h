@@ -28,10 +28,6 @@ struct FakeDrive {
     unsigned pageSectors = 0;
     // Writes that fail once the file reaches this many sectors (0: none).
     unsigned long long fileGrowthLimit = 0;
-    // Every write fails once the drive has taken this many sectors (failing flash).
-    unsigned long long failingAfterSectors = ~0ull;
-    // Every call fails after this many writes (the stick is pulled out).
-    int vanishAfterWrites = -1;
     bool compresses = false; // takes every write, and its free space never shrinks
     bool flushFails = false;
     int failFlushAt = -1; // the n-th flush (1-based) fails
@@ -39,7 +35,6 @@ struct FakeDrive {
     // element of up to 640 bytes keeps its data there.
     const char* fileSystem = "FAT32";
     unsigned long long freeRecords = 0;
-    bool deleteRefused = false;
     int failOpenAt = -1;             // the n-th open (0-based) fails
     int stopAfterWrites = -1;        // sets the stop request after this many writes
     int failWriteAt = -1;            // the n-th write (1-based) fails once

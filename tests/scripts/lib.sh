@@ -31,7 +31,7 @@ tess_equal() { # description, expected, actual
 tess_done() { echo "$((TESS_CHECKS - TESS_FAILURES)) passed, $TESS_FAILURES failed"; [ "$TESS_FAILURES" -eq 0 ]; }
 
 # The test driver, and Tessarine (or another copy of it: TESS_RUN_EXE) in the background.
-drv() { "$TESS_LOADER" "$TESS_BIN/tests/tdriver.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+drv() { "$TESS_LOADER" "$TESS_BIN/tools/tdriver.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
 tess_start() {
   "$TESS_LOADER" "${TESS_RUN_EXE:-$TESS_EXE}" "$@" >/dev/null 2>&1 &
   TESS_PID=$!
