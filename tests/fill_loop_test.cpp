@@ -112,10 +112,10 @@ const Row kRows[] = {
     {"a drive that never fills: the writing ends 8 MiB past the count",
      [] { gFakeDrive.freeSectors = 1000, gFakeDrive.compresses = true; },
      kJobFailed, {"AAA"}, {"1000 sectors of free space could not be written"}, {{256, 3}, {232, 1}, {256, 64}}},
-    {"the flush fails", [] { gFakeDrive.freeSectors = 2847, gFakeDrive.flushFails = true; },
+    {"the flush fails", [] { gFakeDrive.freeSectors = 2847, gFakeDrive.failFlushAt = 1; },
      kJobFailed, {"AAA"}, {"Error writing file [" + Name("AAA") + "]"}, {}},
     {"the flush of a full file fails: no next file",
-     [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.flushFails = true; },
+     [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.failFlushAt = 1; },
      kJobFailed, {"AAA"}, {"Error writing file [" + Name("AAA") + "]"}, {{256, 16383}, {255, 1}}},
     {"a later fill file cannot be opened while space is free",
      [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.failOpenAt = 1; },
@@ -170,7 +170,7 @@ class FillLoopTest : public ::testing::Test {
     }
     void Reset() {
         gRunState.stopRequest = 0;
-        ResetFakeDrive();
+        gFakeDrive = FakeDrive();
         ResetTempNames();
         gLoggedLines.clear();
         gGaugeCalls.clear();
@@ -235,7 +235,7 @@ TEST_F(FillLoopTest, EveryWayADriveCanBehave) {
         if (succeeded && !gFakeDrive.compresses) {
             EXPECT_EQ(gFakeDrive.taken, realFree) << "every free sector written";
         }
-        if (!gFakeDrive.flushFails && gFakeDrive.failFlushAt < 0) {
+        if (gFakeDrive.failFlushAt < 0) {
             EXPECT_EQ(gFakeDrive.unflushedCloses, 0) << "every fill file is flushed before it is closed";
         }
         // Nothing is left, every file closed, deleted in creation order.

@@ -9,8 +9,21 @@
 
 namespace {
 
-DWORD WINAPI SilentWorker(void*) {
-    Sleep(INFINITE);
+// A stand-in worker: it tells the main thread that it runs, takes its steps,
+// and then ends, or, without steps, never ends.
+DWORD gMainThread;
+struct WorkerLife {
+    DWORD steps, stepMs;
+};
+DWORD WINAPI SlowWorker(void* parameter) {
+    const WorkerLife* life = static_cast<const WorkerLife*>(parameter);
+    Sleep(100);
+    PostThreadMessageA(gMainThread, WM_NULL, 0, 0);
+    for (DWORD i = 0; i < life->steps; ++i) {
+        Sleep(life->stepMs);
+        gRunState.workerBeat.fetch_add(1);
+    }
+    Sleep(life->steps == 0 ? INFINITE : 0);
     return 0;
 }
 
@@ -25,14 +38,15 @@ TEST(Handshake, StartUpWaitsForTheWorkerTenSecondsAtMost) {
                 {"the worker, without it", true, false, 1150, 3000},
                 {"a silent worker, with DialogSemaphore", false, true, 9900, 12000},
                 {"a silent worker, without it", false, false, 9900, 12000}};
+    static WorkerLife silent = {0, 0};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
         gRunState.threadSemaphore.store(nullptr);
         gRunState.dialogInitSemaphore.store(nullptr);
         gRunState.dialogSemaphore = row.semaphore ? CreateHandshakeSemaphore("DialogSemaphore") : nullptr;
         DWORD start = GetTickCount();
-        gRunState.workerThread = row.realWorker ? StartWorkerThread()
-                                                : CreateThread(nullptr, 0, SilentWorker, nullptr, 0, nullptr);
+        gRunState.workerThread =
+            row.realWorker ? StartWorkerThread() : CreateThread(nullptr, 0, SlowWorker, &silent, 0, nullptr);
         ASSERT_NE(gRunState.workerThread, nullptr);
         WaitForWorkerSignal();
         DWORD elapsed = GetTickCount() - start;
@@ -57,22 +71,6 @@ TEST(Handshake, StartUpWaitsForTheWorkerTenSecondsAtMost) {
 // The end of the process after a run waits for the worker, through the
 // messages that reach the dialog thread meanwhile, as long as it moves, but
 // not for a worker that is stuck.
-DWORD gMainThread;
-struct WorkerLife {
-    DWORD steps, stepMs;
-};
-DWORD WINAPI SlowWorker(void* parameter) {
-    const WorkerLife* life = static_cast<const WorkerLife*>(parameter);
-    Sleep(100);
-    PostThreadMessageA(gMainThread, WM_NULL, 0, 0);
-    for (DWORD i = 0; i < life->steps; ++i) {
-        Sleep(life->stepMs);
-        gRunState.workerBeat.fetch_add(1);
-    }
-    Sleep(life->steps == 0 ? INFINITE : 0);
-    return 0;
-}
-
 TEST(Handshake, TheEndOfTheProcessWaitsForAWorkerThatMoves) {
     const struct {
         const char* name;

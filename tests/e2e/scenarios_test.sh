@@ -1,25 +1,19 @@
 #!/bin/bash
 # End to end: the real Tessarine.exe under Wine, operated as a user does, on
-# scratch drives that the test makes; one row of the table per scenario:
-# name | drive | start | steps | expect.
-# drive:  KIND SIZE_MiB [FAULT...]: ext2, exfat, ntfs (small=N: also N small
-#         deleted files), tmpfs, ro (write-protected tmpfs), faulty (ext2
-#         behind tests/faulty/faultfs.py with its faults), fat12 (a diskette
-#         in A:), fat32, missing (a letter without medium), - (none)
-# start:  list (pick G:), listA (A:, the first entry), cmd (g: on the command
-#         line), nohelp (a copy without the help file), win98, two (a second
-#         instance on h:), dist (the program from the release zip),
-#         unit:FILTER (those unit tests, given the drive as a full drive)
-# steps:  ok yes stop quit help (what the user does), wait (for the last
-#         line, last=), writing (fill files appear), records (NTFS's free
-#         records are being taken), nobox, check (the window against the
-#         expectations), shot:NAME (a screenshot for the README), second (the
-#         second instance runs)
-# expect: last=REGEX has=REGEX lines=N (the log), state=OSQHL (Ok, Stop,
-#         Quit, Help enabled, list shown), measured=yes (the measuring lines
-#         say what the drive reports), viewer=shown|absent, shown>=MS (the
-#         window's delay), code=N, markers=0, left=N (fill files), fsck=yes,
-#         free=same
+# scratch drives that the test makes; one row per scenario, its fields:
+# drive   KIND SIZE_MiB [FAULT...]: ext2, exfat, ntfs (small=N: N small files
+#         deleted too), tmpfs, ro, faulty (ext2 behind tests/faulty/faultfs.py),
+#         fat12 (a diskette in A:), fat32, missing (no medium), - (none)
+# start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
+#         (no help file), win98, two (a second instance on h:), dist (the
+#         release zip's program), unit:FILTER (unit tests on the full drive)
+# steps   ok yes stop quit help, wait (for last=), writing (fill files
+#         appear), records (NTFS's free records are taken), nobox, check (the
+#         window), shot:NAME (a screenshot), second (the second instance runs)
+# expect  last=, has= (REGEX, log lines), lines=N, state=OSQHL (Ok, Stop, Quit,
+#         Help enabled, list shown), measured=yes (what the drive reports),
+#         viewer=shown|absent, shown>=MS (the window's delay), code=N,
+#         markers=0, left=N (fill files), fsck=yes, free=same
 . "$(dirname "$0")/../scripts/lib.sh" "$1" "$2"
 [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: the scratch drives need root"; [ "${CI:-}" = true ] && exit 1; exit 77; }
 ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this

@@ -22,10 +22,6 @@ void DrawGauge(unsigned value, unsigned maximum, char letter) {
     gGaugeCalls.push_back({value, maximum, letter});
 }
 
-void ResetFakeDrive() {
-    gFakeDrive = FakeDrive();
-}
-
 namespace {
 
 FakeFile* FileOf(HANDLE handle) {
@@ -87,8 +83,7 @@ int FileClose(HANDLE handle) {
 
 int FileFlush(HANDLE handle) {
     FakeFile* file = FileOf(handle);
-    if (file == nullptr || !file->open || gFakeDrive.flushFails ||
-        ++gFakeDrive.flushes == gFakeDrive.failFlushAt) {
+    if (file == nullptr || !file->open || ++gFakeDrive.flushes == gFakeDrive.failFlushAt) {
         return -1;
     }
     file->flushed = true;

@@ -29,8 +29,7 @@ struct FakeDrive {
     // Writes that fail once the file reaches this many sectors (0: none).
     unsigned long long fileGrowthLimit = 0;
     bool compresses = false; // takes every write, and its free space never shrinks
-    bool flushFails = false;
-    int failFlushAt = -1; // the n-th flush (1-based) fails
+    int failFlushAt = -1;    // the n-th flush (1-based) fails
     // NTFS: every file takes a record of the file table, and a file of one
     // element of up to 640 bytes keeps its data there.
     const char* fileSystem = "FAT32";
@@ -52,7 +51,6 @@ struct FakeDrive {
 };
 
 extern FakeDrive gFakeDrive;
-void ResetFakeDrive();
 
 struct GaugeCall {
     unsigned value, maximum;
