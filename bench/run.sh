@@ -15,7 +15,7 @@ REPEAT=${REPEAT:-5}
 dpkg-query -W -f='${Status}' bc 2>/dev/null | grep -q 'install ok installed' ||
   { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q bc >/dev/null; }
 bash "$here/scripts/wine/setup.sh" "$here/build/win64" >/dev/null
-. "$here/tests/scripts/lib.sh" "$here/build/win64" "$here"
+. "$here/scripts/wine/drives.sh" "$here/build/win64" "$here"
 tess_on_exit "bash '$here/scripts/wine/cleanup.sh' '$TESS_BIN'"
 PRESETS="win64"
 /usr/lib/wine/wine --version >/dev/null 2>&1 && PRESETS="win64 win32" # a kernel without 32-bit support cannot

@@ -30,14 +30,12 @@ DWORD WINAPI SlowWorker(void* parameter) {
 // The window waits for the real worker's pause, with "DialogSemaphore" or
 // without it, and for a worker that never announces itself about 10 s.
 TEST(Handshake, StartUpWaitsForTheWorkerTenSecondsAtMost) {
-    const struct {
-        const char* name;
-        bool realWorker, semaphore;
-        DWORD atLeast, below;
-    } rows[] = {{"the worker, with DialogSemaphore", true, true, 1150, 3000},
-                {"the worker, without it", true, false, 1150, 3000},
-                {"a silent worker, with DialogSemaphore", false, true, 9900, 12000},
-                {"a silent worker, without it", false, false, 9900, 12000}};
+    // clang-format off
+    const struct { const char* name; bool realWorker, semaphore; DWORD atLeast, below; } rows[] = {
+        {"the worker, with DialogSemaphore", true, true, 1150, 3000}, {"the worker, without it", true, false, 1150, 3000},
+        {"a silent worker, with DialogSemaphore", false, true, 9900, 12000},
+        {"a silent worker, without it", false, false, 9900, 12000}};
+    // clang-format on
     static WorkerLife silent = {0, 0};
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);

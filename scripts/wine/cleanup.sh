@@ -1,5 +1,5 @@
 #!/bin/bash
-# Test fixture: stops the build folder's wineserver and Xvfb.
+# Undoes setup.sh: stops the build folder's wineserver and Xvfb.
 bin=$1
 . "$(dirname "$0")/wine-env.sh"
 tess_wine_env "$bin"

@@ -1,5 +1,5 @@
 #!/bin/bash
-# Test fixture: makes the build folder's Wine prefix (once, reused), starts a
+# For the tests and the bench: makes the build folder's Wine prefix (once, reused), starts a
 # private Xvfb display and a persistent wineserver, and maps the drive letters
 # that the tests use. cleanup.sh undoes everything but the prefix.
 set -eu

@@ -1,4 +1,4 @@
-# Sourced by the test scripts: the private Wine prefix and display of one
+# Sourced by the tests, the bench and the demo: the private Wine prefix and display of one
 # build folder. $1 of the caller's choice is the build folder.
 tess_wine_env() {
   local bin=$1

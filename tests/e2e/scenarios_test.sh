@@ -14,7 +14,32 @@
 #         Help enabled, list shown), measured=yes (what the drive reports),
 #         viewer=shown|absent, shown>=MS (the window's delay), code=N,
 #         markers=0, left=N (fill files), fsck=yes, free=same
-. "$(dirname "$0")/../scripts/lib.sh" "$1" "$2"
+. "$(dirname "$0")/../../scripts/wine/drives.sh" "$1" "$2"
+TESS_FAILURES=0 TESS_CHECKS=0
+tess_check() { # description, then a command that must succeed
+  local what=$1; shift
+  tess_equal "$what" ok "$("$@" >/dev/null 2>&1 && echo ok || echo "the check failed")"
+}
+tess_equal() { # description, expected, actual
+  TESS_CHECKS=$((TESS_CHECKS + 1))
+  [ "$2" = "$3" ] && { echo "ok   - $1"; return; }
+  printf 'FAIL - %s\n       expected: %s\n       actual:   %s\n' "$1" "$2" "$3"
+  TESS_FAILURES=$((TESS_FAILURES + 1))
+}
+tess_done() { echo "$((TESS_CHECKS - TESS_FAILURES)) passed, $TESS_FAILURES failed"; [ "$TESS_FAILURES" -eq 0 ]; }
+
+# Tessarine (or another copy of it: TESS_RUN_EXE) in the background.
+tess_start() {
+  "$TESS_LOADER" "${TESS_RUN_EXE:-$TESS_EXE}" "$@" >/dev/null 2>&1 &
+  TESS_PID=$!
+  tess_on_exit "kill $TESS_PID"
+}
+tess_wait() { # pid seconds: waits for it to end; sets TESS_CODE
+  local pid=$1
+  for _ in $(seq $(($2 * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; TESS_CODE=timeout; else wait "$pid"; TESS_CODE=$?; fi
+}
+
 [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: the scratch drives need root"; [ "${CI:-}" = true ] && exit 1; exit 77; }
 ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 SHOTS="$TESS_BIN/screenshots" MARKER="TESSARINE-E2E-SECRET-$$" CONFIRM="Tessarine by the Tessarine authors"
@@ -40,7 +65,6 @@ a slow stick: Stop, then Quit at once | faulty 64 mbps=4 | cmd | ok writing stop
 no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
 write-protected medium | ro 8 | list | ok yes wait check stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1
 Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check shot:stopped quit | last=Operation was stopped state=00110 code=1 left=0 free=same
-Stop, then Quit at once | tmpfs 4096 | cmd | ok writing stop quit | code=1 left=0 free=same
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
 Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
 Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
@@ -129,12 +153,6 @@ drive_down() { # after the run: the drive as the user gets it back
 }
 
 # --- the user's steps ---------------------------------------------------------
-answer() { # the button to press in the confirmation box
-  local box
-  box=$(drv answer "$CONFIRM" "$1" 20000)
-  tess_equal "the question and its by-line" "Are you sure you want to clean sectors on [G] ?
-Tessarine Version 0.10 by the Tessarine authors" "$(grep -o -E 'Are you sure.*|Tessarine Version.*' <<<"$box")"
-}
 shown() { drv answer "$1" 0 "$2" >/dev/null 2>&1 && echo shown || echo absent; }
 wait_line() { # window regex seconds: until a log line matches
   for _ in $(seq $(($3 * 5))); do drv log "$1" | grep -q -E -x -- "$2" && return 0; sleep 0.2; done
@@ -162,7 +180,7 @@ press() { # a button of the window, with the mouse as the user does, unless some
 step() {
   case $1 in
     ok) press 1 ;;
-    yes) answer 1 ;;
+    yes) tess_check "the question comes; Yes" drv answer "$CONFIRM" 1 20000 ;;
     stop) press 217; sleep 0.3
       tess_equal "Stop enables Quit" 01 "$(drv state "$W" | cut -c 2-3)" ;;
     quit) press 105 ;;
@@ -179,7 +197,7 @@ step() {
       drv click "$W2" 1
       tess_check "the second instance cleans its own drive" wait_line "$W2" "Operation succeeded" 30
       tess_check "on h:" grep -qx "Cleaning un-used sectors on drive h:" < <(drv log "$W2")
-      drv click "$W2" 105; tess_wait "$PID2"; tess_equal "second instance: exit code" 0 "$TESS_CODE" ;;
+      drv click "$W2" 105; tess_wait "$PID2" 60; tess_equal "second instance: exit code" 0 "$TESS_CODE" ;;
     *) echo "unknown step $1"; return 1 ;;
   esac
 }
@@ -214,7 +232,7 @@ start_tool() {
       < <(drv answer "Error !!!" 1 20000)
     W=""; return
   fi
-  W=$(tess_window)
+  W=$(drv wait-windows 1 20000 | head -1)
   delay=$((($(date +%s%N) - t0) / 1000000))
   tess_check "the window appears" [ -n "$W" ]
   [ -n "${EXPECT[shown]:-}" ] && tess_check "the window appears after the worker's pause ($delay ms)" [ "$delay" -ge "${EXPECT[shown]}" ]
@@ -252,10 +270,8 @@ run_row() {
   echo "  ($((SECONDS - t0)) s)"
 }
 
-trim() { sed 's/^ *//; s/ *$//' <<<"$1"; }
 while IFS='|' read -r name drive start steps expect; do
-  name=$(trim "$name")
   [ -n "$ONLY" ] && ! grep -q -i -E -- "$ONLY" <<<"$name" && continue
-  run_row "$name" "$(trim "$drive")" "$(trim "$start")" "$(trim "$steps")" "$(trim "$expect")"
-done <<<"$SCENARIOS"
+  run_row "$name" "$drive" "$start" "$steps" "$expect"
+done < <(sed 's/ *| */|/g' <<<"$SCENARIOS")
 tess_done

@@ -4,6 +4,8 @@
 
 #include <string.h>
 
+#include <algorithm>
+
 #include "engine/file_access.h"
 #include "engine/free_space.h"
 #include "frame/run_state.h"
@@ -111,13 +113,11 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
     if (file == nullptr || !file->open || size != 512 || count > 256) {
         return 0;
     }
-    unsigned long long room = gFakeDrive.freeSectors;
-    if (gFakeDrive.fileGrowthLimit != 0) {
-        unsigned long long left =
-            file->sectors < gFakeDrive.fileGrowthLimit ? gFakeDrive.fileGrowthLimit - file->sectors : 0;
-        room = room < left ? room : left;
+    unsigned long long room = gFakeDrive.freeSectors, limit = gFakeDrive.fileGrowthLimit;
+    if (limit != 0) {
+        room = std::min(room, file->sectors < limit ? limit - file->sectors : 0);
     }
-    unsigned written = count < room ? count : static_cast<unsigned>(room);
+    unsigned written = static_cast<unsigned>(std::min<unsigned long long>(count, room));
     if (gFakeDrive.pageSectors != 0 && count >= gFakeDrive.pageSectors) {
         written -= written % gFakeDrive.pageSectors;
     }
@@ -126,9 +126,7 @@ unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
     }
     file->sectors += written;
     file->flushed = false;
-    if (!gFakeDrive.compresses) {
-        gFakeDrive.freeSectors -= written;
-    }
+    gFakeDrive.freeSectors -= gFakeDrive.compresses ? 0 : written;
     gFakeDrive.taken += written;
     return written;
 }
@@ -144,9 +142,7 @@ bool FileDelete(const char* path) {
         return true;
     }
     gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
-    if (!gFakeDrive.compresses) {
-        gFakeDrive.freeSectors += it->second.sectors;
-    }
+    gFakeDrive.freeSectors += gFakeDrive.compresses ? 0 : it->second.sectors;
     gFakeDrive.files.erase(it);
     return true;
 }

@@ -1,14 +1,11 @@
 #!/usr/bin/python3
-"""A drive that misbehaves on demand: a FUSE file system over a folder that
-passes every call through, but for the fault it is given.
-
-usage: faultfs.py FOLDER MOUNTPOINT [FAULT ...]
-  fail-writes=BYTES  every write fails (EIO) once BYTES have been written
-  fail-fsync         every flush to the medium fails (EIO)
-  free-bias=BLOCKS   reports BLOCKS (4 KiB) more free space than there is;
-                     negative: less
+"""A drive that misbehaves on demand: a FUSE file system passing every call
+through to a folder, but for its faults. faultfs.py FOLDER MOUNTPOINT FAULT...
+  fail-writes=BYTES  writes fail (EIO) once BYTES were written
+  fail-fsync         flushes to the medium fail (EIO)
+  free-bias=BLOCKS   reports BLOCKS (4 KiB, negative: fewer) more free space
   refuse-delete      no file can be deleted (EACCES)
-  vanish=BYTES       every call fails (EIO) once BYTES have been written
+  vanish=BYTES       every call fails (EIO) once BYTES were written
   mbps=N             writes at N MB/s, like a USB stick
 """
 import errno

@@ -1,6 +1,6 @@
-# Shared by the shell tests and the bench: the build's programs under Wine,
-# scratch drives made for the test and mapped to drive letters, and cleanup
-# on every exit. Usage: . lib.sh BUILD_DIR SOURCE_DIR
+# Shared by the end-to-end scenarios and the bench: the build's programs
+# under Wine, its window driver, scratch drives mapped to drive letters, and
+# cleanup on every exit. Usage: . drives.sh BUILD_DIR SOURCE_DIR
 TESS_BIN=$(cd "$1" && pwd)
 TESS_SRC=$(cd "$2" && pwd)
 . "$TESS_SRC/scripts/wine/wine-env.sh"
@@ -8,7 +8,7 @@ tess_wine_env "$TESS_BIN"
 TESS_EXE="$TESS_BIN/Tessarine.exe"
 TESS_LOADER=$(tess_wine_loader "$TESS_EXE")
 TESS_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tess-test.XXXXXX")
-TESS_FAILURES=0 TESS_CHECKS=0 TESS_CLEANUPS=()
+TESS_CLEANUPS=()
 tess_cleanup() {
   local i
   for ((i = ${#TESS_CLEANUPS[@]} - 1; i >= 0; i--)); do eval "${TESS_CLEANUPS[$i]}" >/dev/null 2>&1; done
@@ -18,31 +18,8 @@ trap tess_cleanup EXIT
 trap 'exit 143' TERM INT # so that the cleanup runs when the test is stopped
 tess_on_exit() { TESS_CLEANUPS+=("$1"); }
 
-tess_check() { # description, then a command that must succeed
-  local what=$1; shift
-  tess_equal "$what" ok "$("$@" >/dev/null 2>&1 && echo ok || echo "the check failed")"
-}
-tess_equal() { # description, expected, actual
-  TESS_CHECKS=$((TESS_CHECKS + 1))
-  [ "$2" = "$3" ] && { echo "ok   - $1"; return; }
-  printf 'FAIL - %s\n       expected: %s\n       actual:   %s\n' "$1" "$2" "$3"
-  TESS_FAILURES=$((TESS_FAILURES + 1))
-}
-tess_done() { echo "$((TESS_CHECKS - TESS_FAILURES)) passed, $TESS_FAILURES failed"; [ "$TESS_FAILURES" -eq 0 ]; }
-
-# The test driver, and Tessarine (or another copy of it: TESS_RUN_EXE) in the background.
+# The window driver.
 drv() { "$TESS_LOADER" "$TESS_BIN/tools/tdriver.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-tess_start() {
-  "$TESS_LOADER" "${TESS_RUN_EXE:-$TESS_EXE}" "$@" >/dev/null 2>&1 &
-  TESS_PID=$!
-  tess_on_exit "kill $TESS_PID"
-}
-tess_wait() { # pid [seconds, 60]: waits for it to end; sets TESS_CODE
-  local pid=${1:-$TESS_PID}
-  for _ in $(seq $((${2:-60} * 10))); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  if kill -0 "$pid" 2>/dev/null; then kill "$pid"; TESS_CODE=timeout; else wait "$pid"; TESS_CODE=$?; fi
-}
-tess_window() { drv wait-windows 1 20000 | head -1; }
 
 # tess_make_drive KIND SIZE_MB DIR: makes a file system of KIND (tmpfs,
 # ext2, exfat, ntfs, or mkfs.ext2 -b N as ext2-N) and mounts it at DIR;
