@@ -53,11 +53,8 @@ run_dd() { # label
 
 make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
   if [ "$1" = throttled ]; then
-    mkdir -p "$TESS_TMP/back" "$DIR"
-    mount -t tmpfs -o size="$2m" tmpfs "$TESS_TMP/back"
-    /usr/bin/python3 "$here/tests/faulty/faultfs.py" "$TESS_TMP/back" "$DIR" "$3" 2>/dev/null &
-    FAULTFS=$!
-    for _ in $(seq 50); do mountpoint -q "$DIR" && break; sleep 0.1; done
+    tess_make_drive tmpfs "$2" "$TESS_TMP/back"
+    tess_faulty_drive "$TESS_TMP/back" "$DIR" "$3"
   else
     tess_make_drive "$1" "$2" "$DIR"
   fi
@@ -65,7 +62,7 @@ make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
   FREE_BYTES=$(($(tess_free_kib "$DIR") * 1024))
 }
 drop_drive() {
-  if [ -n "${FAULTFS:-}" ]; then kill "$FAULTFS"; sleep 0.5; umount -l "$DIR"; tess_unmount "$TESS_TMP/back"; FAULTFS=""
+  if [ -n "${TESS_FAULTFS:-}" ]; then tess_drop_faulty "$DIR"; tess_unmount "$TESS_TMP/back"
   else unmap_drive; fi
 }
 unmap_drive() { # the drive at DIR and its letter g: gone

@@ -59,4 +59,17 @@ tess_map_removable() { # letter dir
   tess_on_exit "tess_unmap_drive $1"
   tess_restart_wine
 }
+# tess_faulty_drive BACK DIR FAULT...: tests/faulty/faultfs.py serves the
+# folder BACK at DIR with these faults; sets TESS_FAULTFS.
+tess_faulty_drive() {
+  local back=$1 dir=$2; shift 2
+  mkdir -p "$dir"
+  /usr/bin/python3 "$TESS_SRC/tests/faulty/faultfs.py" "$back" "$dir" "$@" 2>"$TESS_TMP/faultfs.log" &
+  TESS_FAULTFS=$!; disown
+  tess_on_exit "kill -9 $TESS_FAULTFS; umount -l $dir"
+  for _ in $(seq 50); do mountpoint -q "$dir" && break; sleep 0.1; done
+}
+tess_drop_faulty() { # dir: the faulty layer gone, the folder behind it left as it is
+  kill -9 "$TESS_FAULTFS"; umount -l "$1"; TESS_FAULTFS=""
+}
 tess_free_kib() { df -k --output=avail "$1" | tail -1 | tr -d ' '; }

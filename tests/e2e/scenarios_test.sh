@@ -86,7 +86,7 @@ markers() { # dir count [MiB]: files of the marker (1 MiB, or a line), on the me
 count() { grep -a -c "$MARKER" "$IMAGE"; }
 drive_up() { # kind size faults...
   local kind=$1 size=$2 i; shift 2
-  KIND=$kind IMAGE="" LETTER=g FAULTFS="" GUEST=""
+  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST=""
   mkdir -p "$DIR"
   case $kind in
     -) return ;;
@@ -113,14 +113,9 @@ drive_up() { # kind size faults...
         [ "${1%%=*}" = small ] && markers "$at" "${1#small=}" # on NTFS they live in the file table
         tess_unmount "$at"; BEFORE=$(count); tess_remount "$at"
       fi
-      if [ "$KIND" = faulty ]; then
-        /usr/bin/python3 "$TESS_SRC/tests/faulty/faultfs.py" "$BACK" "$DIR" "$@" 2>"$TESS_TMP/faultfs.log" &
-        FAULTFS=$!; disown
-        tess_on_exit "kill -9 $FAULTFS; umount -l $DIR"
-        for _ in $(seq 50); do mountpoint -q "$DIR" && break; sleep 0.1; done
-      fi ;;
+      [ "$KIND" = faulty ] && tess_faulty_drive "$BACK" "$DIR" "$@" ;;
   esac
-  LOOK=$DIR; [ -n "$FAULTFS" ] && LOOK=$BACK
+  LOOK=$DIR; [ -n "$TESS_FAULTFS" ] && LOOK=$BACK
   FREE_BEFORE=$(tess_free_kib "$LOOK")
   REPORTED=$(($(stat -f -c '%a * %S' "$DIR") / 4096 * 4096)) # Wine counts whole 4 KiB units
   tess_map_removable "$LETTER" "$DIR"
@@ -129,7 +124,7 @@ drive_up() { # kind size faults...
 drive_down() { # after the run: the drive as the user gets it back
   case $KIND in -) return ;; missing) tess_unmap_drive g; return ;; esac
   # A faulty drive is looked at without its faults: the folder behind it.
-  if [ -n "$FAULTFS" ]; then kill -9 "$FAULTFS"; umount -l "$DIR"; fi
+  [ -n "$TESS_FAULTFS" ] && tess_drop_faulty "$DIR"
   local left
   left=$(ls -A "$LOOK" 2>/dev/null | grep -c '^_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
   [ -n "${EXPECT[left]:-}" ] && tess_equal "fill files left" "${EXPECT[left]}" "$left"
