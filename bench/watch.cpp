@@ -1,5 +1,5 @@
 // The bench's stopwatch: presses a button of Tessarine's window (found by
-// the tests' driver) and times what follows.
+// the window driver) and times what follows.
 //   run HWND DRIVE MS   press Ok; print the seconds until "Operation
 //                       succeeded" and until no fill file is left on DRIVE,
 //                       and the WM_NULL round trips meanwhile (us)
@@ -14,6 +14,8 @@
 #include <algorithm>
 #include <string>
 #include <vector>
+
+#include "scripts/driver/window_reader.h"
 
 namespace {
 
@@ -35,17 +37,16 @@ bool FillFilesLeft(const char* drive) {
 }
 
 // Whether a log line past *seen is text; *seen moves past the lines read.
-bool NewLogLine(HWND log, LRESULT* seen, const wchar_t* text) {
-    for (LRESULT count = SendMessageW(log, LB_GETCOUNT, 0, 0); *seen < count; ++*seen) {
-        wchar_t line[256] = {};
-        if (SendMessageW(log, LB_GETTEXTLEN, *seen, 0) < 250) {
-            SendMessageW(log, LB_GETTEXT, *seen, reinterpret_cast<LPARAM>(line));
-        }
-        if (wcscmp(line, text) == 0) {
-            return true;
-        }
+// The lines are read only when there are new ones: the watching must not
+// slow the window down.
+bool NewLogLine(HWND window, size_t* seen, const char* text) {
+    if (static_cast<size_t>(SendDlgItemMessageW(window, IDC_LOG, LB_GETCOUNT, 0, 0)) <= *seen) {
+        return false;
     }
-    return false;
+    std::vector<std::string> lines = LogLines(window);
+    bool found = std::find(lines.begin() + std::min(*seen, lines.size()), lines.end(), text) != lines.end();
+    *seen = lines.size();
+    return found;
 }
 
 } // namespace
@@ -58,9 +59,8 @@ int main(int argc, char** argv) {
     bool run = strcmp(argv[1], "run") == 0;
     HWND window = reinterpret_cast<HWND>(static_cast<ULONG_PTR>(strtoull(argv[2], nullptr, 0)));
     DWORD limit = strtoul(argv[run ? 4 : 3], nullptr, 10);
-    HWND log = GetDlgItem(window, 101);
-    LRESULT seen = SendMessageW(log, LB_GETCOUNT, 0, 0);
-    int id = run ? 1 : 217;
+    size_t seen = LogLines(window).size();
+    int id = run ? IDOK : IDC_STOP_BUTTON;
     LARGE_INTEGER start;
     QueryPerformanceCounter(&start);
     PostMessageW(window, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -69,7 +69,7 @@ int main(int argc, char** argv) {
     std::vector<double> pings;
     while (Seconds(start) * 1000 < limit) {
         if (!run) {
-            if (NewLogLine(log, &seen, L"Operation was stopped")) {
+            if (NewLogLine(window, &seen, "Operation was stopped")) {
                 printf("stopped_ms %.1f\n", Seconds(start) * 1000);
                 return 0;
             }
@@ -84,7 +84,7 @@ int main(int argc, char** argv) {
         // The success line comes before the deletion, so once it is there,
         // no fill file on the drive means the worker has deleted them all.
         bool files = FillFilesLeft(argv[3]);
-        if (succeeded < 0 && NewLogLine(log, &seen, L"Operation succeeded")) {
+        if (succeeded < 0 && NewLogLine(window, &seen, "Operation succeeded")) {
             succeeded = Seconds(start);
         }
         if (succeeded >= 0 && !files) {
