@@ -3,9 +3,11 @@
 // stage in the log and the progress in the gauge, honour the stop request,
 // and delete every fill file whatever the outcome.
 //
-// "Operation succeeded" is reported only when every fill file was flushed and
-// a measurement taken after a write that got nothing found no whole free
-// sector. Any other end is a stop or a failure.
+// "Operation succeeded" is reported only when every fill file was flushed, a
+// measurement taken after a write that got nothing found no whole free
+// sector, and every fill file is gone again. Any other end is a stop or a
+// failure. The outcome is reported after the deletion, so that every run
+// shows its lines in the same order.
 //
 // The fill loop runs once per 128 KiB written, so it does no allocation, no
 // formatting and no system call besides the write and the gauge repaint.
@@ -23,6 +25,7 @@
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
 #include "engine/free_space.h"
+#include "engine/leftovers.h"
 #include "frame/handshake.h"
 #include "frame/run_state.h"
 #include "ui/control_ids.h"
@@ -85,13 +88,15 @@ long long FreeSectors() {
 }
 
 // Data still in a cache when its file is deleted never reaches the medium:
-// every fill file is flushed before it is closed. False when the flush
-// failed.
-bool CloseFillFile() {
+// every fill file is flushed before it is closed, but for the one a stop
+// leaves. After a stop nothing is promised, and the flush of a large file to
+// a slow stick could outlast the end of the process, leaving the files
+// behind. False when the flush failed.
+bool CloseFillFile(bool flush = true) {
     if (gWorker.fillFile == nullptr) {
         return true;
     }
-    bool flushed = FileFlush(gWorker.fillFile) == 0;
+    bool flushed = !flush || FileFlush(gWorker.fillFile) == 0;
     FileClose(gWorker.fillFile);
     gWorker.fillFile = nullptr;
     return flushed;
@@ -261,18 +266,30 @@ FillEnd CleanFreeRecords() {
 }
 
 // The one place that turns the end of a fill into the job's outcome and its
-// report. The last fill file is flushed first: a success is reported only
-// when its zeros reached the medium, and, on NTFS, the free records of the
-// file table were taken too.
+// report. The last fill file is flushed first: a success needs its zeros on
+// the medium and, on NTFS, the free records of the file table taken too.
+// Every fill file is deleted before the outcome is told: a success also
+// needs them all gone, and a file that stays has been named by then.
 JobOutcome ConcludeFill(FillEnd end) {
-    if (!CloseFillFile() && end == kFillComplete) {
+    if (!CloseFillFile(end != kFillStopped) && end == kFillComplete) {
         end = kFillFlushFailed;
     }
     if (end == kFillComplete) {
         end = CleanFreeRecords();
     }
+    // The file whose zeros did not reach the medium, or that could not be
+    // opened; the list is gone after the deletion.
+    char last[MAX_PATH] = "";
+    if (gWorker.fillListTail != nullptr) {
+        lstrcpynA(last, gWorker.fillListTail->Name, sizeof last);
+    }
+    unsigned left = DeleteFillFiles(gWorker.fillListHead);
+    gWorker.fillListHead = nullptr;
+    gWorker.fillListTail = nullptr;
+    if (left != 0 && end == kFillComplete) {
+        return kJobFailed; // its "Cannot delete file" lines say why
+    }
     const char* drive = gRunState.selectedDrive;
-    FillFileNode* last = gWorker.fillListTail; // the file whose zeros did not reach the medium
     switch (end) {
     case kFillComplete: {
         LogLine("Operation succeeded");
@@ -300,10 +317,10 @@ JobOutcome ConcludeFill(FillEnd end) {
         LogLine("Out of memory");
         return kJobFailed;
     case kFillNotOpened:
-        LogLine("Error opening file [%s]", last->Name);
+        LogLine("Error opening file [%s]", last);
         return kJobFailed;
     case kFillFlushFailed:
-        LogLine("Error writing file [%s]", last->Name);
+        LogLine("Error writing file [%s]", last);
         return kJobFailed;
     case kFillNoRecordName:
         LogLine("Not enough file names for the free records of the file table on drive %s", drive);
@@ -314,14 +331,11 @@ JobOutcome ConcludeFill(FillEnd end) {
     return kJobFailed;
 }
 
-} // namespace
-
-JobOutcome RunCleaningJob() {
-    memset(&gWorker, 0, sizeof gWorker);
+JobOutcome CleanDrive() {
     const char* drive = gRunState.selectedDrive;
-    LogLine("Cleaning un-used sectors on drive %s", drive);
-
-    snprintf(gWorker.rootPath, sizeof gWorker.rootPath, "%s\\", drive);
+    if (!ClearLeftovers(gWorker.rootPath, gWorker.writeBuffer)) {
+        return ConcludeFill(kFillStopped);
+    }
     if (!MeasureFreeSpace()) {
         LogLine("Cannot detect Free space on drive %s", drive);
         LogLine("Be sure drive %s is available to the system", drive);
@@ -333,23 +347,24 @@ JobOutcome RunCleaningJob() {
             static_cast<long long>(gWorker.totalSectors));
     gWorker.remainingSectors = static_cast<long long>(gWorker.totalSectors);
     gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
-
-    JobOutcome outcome = kJobFailed;
     FillEnd first = StartFillFile(true);
-    if (first == kFillGoesOn) {
-        gWorker.writeBuffer = static_cast<char*>(calloc(1, kWriteBufferSize));
-        outcome = ConcludeFill(gWorker.writeBuffer != nullptr ? FillFreeSpace() : kFillNoMemory);
-    } else {
-        outcome = ConcludeFill(first);
-    }
+    return ConcludeFill(first == kFillGoesOn ? FillFreeSpace() : first);
+}
 
+} // namespace
+
+JobOutcome RunCleaningJob() {
+    memset(&gWorker, 0, sizeof gWorker);
+    LogLine("Cleaning un-used sectors on drive %s", gRunState.selectedDrive);
+    snprintf(gWorker.rootPath, sizeof gWorker.rootPath, "%s\\", gRunState.selectedDrive);
+    gWorker.writeBuffer = static_cast<char*>(calloc(1, kWriteBufferSize));
+    if (gWorker.writeBuffer == nullptr) {
+        LogLine("Out of memory");
+        return kJobFailed;
+    }
+    JobOutcome outcome = CleanDrive();
     free(gWorker.writeBuffer);
     gWorker.writeBuffer = nullptr;
-    if (DeleteFillFiles(gWorker.fillListHead) != 0) {
-        outcome = kJobFailed;
-    }
-    gWorker.fillListHead = nullptr;
-    gWorker.fillListTail = nullptr;
     return outcome;
 }
 

@@ -94,6 +94,44 @@ int FileFlush(HANDLE file) {
     return FlushFileBuffers(file) ? 0 : -1;
 }
 
+HANDLE FileOpenAlone(const char* name) {
+    HANDLE file = CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+namespace {
+
+void TakeFound(const WIN32_FIND_DATAA& data, FoundFile* found) {
+    lstrcpynA(found->name, data.cFileName, sizeof found->name);
+    found->folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    found->size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+} // namespace
+
+HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA(pattern, &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    TakeFound(data, found);
+    return find;
+}
+
+bool FileFindNext(HANDLE find, FoundFile* found) {
+    WIN32_FIND_DATAA data;
+    if (!FindNextFileA(find, &data)) {
+        return false;
+    }
+    TakeFound(data, found);
+    return true;
+}
+
+void FileFindClose(HANDLE find) {
+    FindClose(find);
+}
+
 bool FileExists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
@@ -101,6 +139,12 @@ bool FileExists(const char* path) {
 bool FileDelete(const char* path) {
     // The call's result is not enough: a deletion can be carried out only when
     // the file is closed, and fail then unseen (Wine unlinks at the close).
+    // Only "no such file" proves it gone: a drive pulled out or not ready
+    // cannot be asked, and its file may well be there.
     DeleteFileA(path);
-    return !FileExists(path);
+    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
 }

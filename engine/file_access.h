@@ -27,8 +27,23 @@ long long FileTell(HANDLE file);
 int FileFlush(HANDLE file);
 // By full path; true when a file or directory of that name exists.
 bool FileExists(const char* path);
+// Opened for reading by this process alone; null when it cannot be had so,
+// as when another program holds it open.
+HANDLE FileOpenAlone(const char* name);
+
+// The entries of a folder that match a pattern ("e:\\_*"), one at a time.
+struct FoundFile {
+    char name[MAX_PATH]; // without the folder
+    bool folder;
+    unsigned long long size;
+};
+// Null when nothing matches (or the folder cannot be read).
+HANDLE FileFindFirst(const char* pattern, FoundFile* found);
+bool FileFindNext(HANDLE find, FoundFile* found);
+void FileFindClose(HANDLE find);
+
 // True when the file is gone: deleted, or never there (a fill file that
-// could not be created, or a drive that is no longer there).
+// could not be created). A drive that cannot be asked keeps its files.
 bool FileDelete(const char* path);
 
 #endif

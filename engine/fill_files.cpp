@@ -46,6 +46,25 @@ void FormatProcessIdBase32(unsigned long processId, char* out) {
     out[count] = '\0';
 }
 
+bool IsFillFileName(const char* name) {
+    if (name[0] != '_') {
+        return false;
+    }
+    size_t digits = 0;
+    for (char c = name[1]; (c >= '0' && c <= '9') || (c >= 'A' && c <= 'V'); c = name[1 + ++digits]) {
+    }
+    const char* counter = name + 2 + digits;
+    if (digits < 1 || digits > 7 || counter[-1] != '.') {
+        return false;
+    }
+    for (int i = 0; i < 3; ++i) {
+        if (counter[i] < 'A' || counter[i] > 'Z') {
+            return false;
+        }
+    }
+    return counter[3] == '\0';
+}
+
 void ResetTempNames() {
     gTempName[0] = '\0';
 }

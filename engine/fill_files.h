@@ -17,6 +17,10 @@ void FormatProcessIdBase32(unsigned long processId, char* out);
 // a static buffer valid until the next call; null when no free name is left.
 const char* NextTempName(const char* directory);
 
+// True for a name of the fill-file form: "_", 1 to 7 base-32 digits
+// (0-9, A-V), ".", three capital letters.
+bool IsFillFileName(const char* name);
+
 // Forgets the last name, so the next call starts at "AAA" again.
 void ResetTempNames();
 

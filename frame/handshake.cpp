@@ -5,6 +5,7 @@
 
 #include <process.h>
 #include <stdio.h>
+#include <stdlib.h>
 
 #include "engine/clean_worker.h"
 #include "frame/run_state.h"
@@ -53,29 +54,32 @@ HANDLE StartWorkerThread() {
     return reinterpret_cast<HANDLE>(thread);
 }
 
-void WaitForWorkerSignal() {
+void WaitForWorkerSignal(DWORD waitMs) {
     HANDLE worker = gRunState.workerThread;
     if (worker == nullptr) {
         return;
     }
     if (gRunState.dialogSemaphore != nullptr) {
-        WaitForSingleObject(gRunState.dialogSemaphore, kHandshakeWaitMs);
+        WaitForSingleObject(gRunState.dialogSemaphore, waitMs);
         return;
     }
     // The worker publishes both handles (or gives up) before it would have
     // released the semaphore; a worker that has ended publishes nothing more.
     DWORD start = GetTickCount();
     while (gRunState.threadSemaphore.load() == nullptr || gRunState.dialogInitSemaphore.load() == nullptr) {
-        if (GetTickCount() - start >= kHandshakeWaitMs || WaitForSingleObject(worker, 10) != WAIT_TIMEOUT) {
+        if (GetTickCount() - start >= waitMs || WaitForSingleObject(worker, 10) != WAIT_TIMEOUT) {
             return;
         }
     }
 }
 
-void WaitForWorkerEnd(DWORD waitMs) {
+namespace {
+
+// True when the worker has ended, or never got a start order.
+bool WaitForWorkerEnd(DWORD waitMs) {
     HANDLE worker = gRunState.workerThread;
     if (worker == nullptr || gRunState.runStarted.load(std::memory_order_relaxed) == 0) {
-        return;
+        return true;
     }
     unsigned beat = gRunState.workerBeat.load(std::memory_order_relaxed);
     DWORD lastStep = GetTickCount();
@@ -87,17 +91,29 @@ void WaitForWorkerEnd(DWORD waitMs) {
         }
         DWORD still = GetTickCount() - lastStep;
         if (still >= waitMs) {
-            return;
+            return false;
         }
         // Woken at least once a second to look at the worker's progress.
         DWORD wait = waitMs - still < 1000 ? waitMs - still : 1000;
         DWORD woken = MsgWaitForMultipleObjects(1, &worker, FALSE, wait, QS_ALLINPUT);
-        if (woken == WAIT_OBJECT_0 || woken == WAIT_FAILED) {
-            return;
+        if (woken == WAIT_OBJECT_0) {
+            return true;
+        }
+        if (woken == WAIT_FAILED) {
+            return false;
         }
         MSG message;
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             DispatchMessageA(&message);
         }
+    }
+}
+
+} // namespace
+
+void EndWithWorker(DWORD waitMs) {
+    if (WaitForWorkerEnd(waitMs)) {
+        free(gRunState.messageBuffer);
+        gRunState.messageBuffer = nullptr;
     }
 }

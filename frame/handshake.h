@@ -41,16 +41,18 @@ void WorkerCloseSemaphores();
 HANDLE StartWorkerThread();
 
 // Start-up side, before the dialog: until the worker has announced itself,
-// at most kHandshakeWaitMs. Without "DialogSemaphore" the worker's two
+// at most waitMs (kHandshakeWaitMs). Without "DialogSemaphore" the worker's two
 // semaphores are watched instead, so the order stays the same.
-void WaitForWorkerSignal();
+void WaitForWorkerSignal(DWORD waitMs);
 
 // Start-up side, after the dialog has ended: once a run was started, waits
 // for the worker to finish (its fill files deleted) as long as it makes
 // progress, and no more than waitMs after its last step: a worker stuck in a
 // write to a drive that hangs must not keep an invisible process alive. Sent
 // messages are still handled meanwhile, so a worker caught in a send to the
-// closing window is never deadlocked.
-void WaitForWorkerEnd(DWORD waitMs);
+// closing window is never deadlocked. Then frees the message buffer, unless
+// the worker was not seen to end: it may still format a line into it, and
+// the end of the process takes the buffer anyway.
+void EndWithWorker(DWORD waitMs);
 
 #endif

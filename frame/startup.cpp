@@ -58,15 +58,12 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     DescribeLogFont(&gLogFontDescription);
     gRunState.logFont = CreateFontIndirectA(&gLogFontDescription);
 
-    WaitForWorkerSignal();
+    WaitForWorkerSignal(kHandshakeWaitMs);
 
     DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_MAIN_DIALOG), nullptr, MainDialogProc, 0);
     // The window is gone; the worker's late sends must not reach a reused handle.
     gRunState.dialogWindow.store(nullptr);
 
-    WaitForWorkerEnd(kWorkerEndWaitMs);
-
-    free(gRunState.messageBuffer);
-    gRunState.messageBuffer = nullptr;
+    EndWithWorker(kWorkerEndWaitMs);
     return gRunState.stopRequest.load(std::memory_order_relaxed);
 }

@@ -21,8 +21,9 @@ loop=""
 xvfb=""
 
 cleanup() {
-  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
-  "$WINESERVER" -k 2>/dev/null
+  # Wine first: its programs would complain of a display that went away.
+  "$WINESERVER" -k 2>/dev/null; "$WINESERVER" -w 2>/dev/null
+  [ -n "$xvfb" ] && { kill "$xvfb"; wait "$xvfb"; } 2>/dev/null
   if mountpoint -q "$stick" 2>/dev/null; then umount "$stick" 2>/dev/null || fusermount -u "$stick" 2>/dev/null; fi
   [ -n "$loop" ] && losetup -d "$loop" 2>/dev/null
   rm -f "$WINEPREFIX/dosdevices/e:"

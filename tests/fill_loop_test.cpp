@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include <algorithm>
+#include <iterator>
 #include <set>
 #include <string>
 #include <utility>
@@ -63,8 +64,11 @@ struct Row {
     void (*drive)(); // sets up gFakeDrive
     JobOutcome outcome;
     std::initializer_list<const char*> files;
-    Lines tail;    // the lines after the "Creating file" lines
-    Runs requests; // empty: not checked
+    Lines tail;                   // the lines after the "Creating file" lines
+    Runs requests;                // empty: not checked
+    unsigned left = 0;            // fill files that stay on the drive
+    Lines leftovers = Lines();    // the lines about an earlier run's files, before the measurement
+    unsigned long long freed = 0; // the sectors they give back
 };
 
 // clang-format off
@@ -103,8 +107,19 @@ const Row kRows[] = {
      [] { gFakeDrive.freeSectors = kOneFile, gFakeDrive.failOpenAt = 1; },
      kJobSucceeded, {"AAA", "AAB"}, {kSucceeded}, {}},
     {"an existing file of the tool's name is left alone",
-     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files[Name("AAA")].sectors = 10; },
-     kJobSucceeded, {"ABA"}, {kSucceeded}, {}},
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files[Name("AAA")] = {10, 0, 0, true}; },
+     kJobSucceeded, {"ABA"}, {kSucceeded}, {}, 0, {"File [" + Name("AAA") + "] is not a fill file: left as it is"}},
+    {"an earlier run's files: all zeros deleted; not all zeros, in use, a folder kept; a failed deletion told",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files["E:\\_1.AAA"].sectors = 300;
+          gFakeDrive.files["E:\\_1.AAB"] = {300, 0, 0, true}, gFakeDrive.files["E:\\_1.AAC"] = {10, 0, 0, false, true};
+          gFakeDrive.files["E:\\_1.AAD"] = {10, 0, 0, false, false, true};
+          gFakeDrive.files["E:\\_1.AAE"] = {0, 0, 0, false, false, false, true}; },
+     kJobSucceeded, {"AAA"}, {kSucceeded}, {}, 0,
+     {"Deleting file [E:\\_1.AAA] left by an earlier run", "File [E:\\_1.AAB] is not a fill file: left as it is",
+      "Deleting file [E:\\_1.AAD] left by an earlier run", "Cannot delete file [E:\\_1.AAD]"}, 300},
+    {"Stop while an earlier run's file is read: it stays, nothing is measured",
+     [] { gFakeDrive.files["E:\\_1.AAA"].sectors = 600, gRunState.stopRequest = 1; },
+     kJobStopped, {}, {"Operation was stopped"}, {}},
     {"free space that no file takes",
      [] { gFakeDrive.freeSectors = 1000, gFakeDrive.unwritableSectors = 100; },
      kJobFailed, {"AAA", "AAB"}, {"100 sectors of free space could not be written"}, {{256, 4}, {100, 4}}},
@@ -119,6 +134,13 @@ const Row kRows[] = {
     {"a later fill file cannot be opened while space is free",
      [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.failOpenAt = 1; },
      kJobFailed, {"AAA", "AAB"}, {"Error opening file [" + Name("AAB") + "]"}, {}},
+    {"the stick is pulled out as the next file is opened: no measurement, nothing deleted",
+     [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.vanishAtOpen = 1; },
+     kJobFailed, {"AAA", "AAB"}, {"Cannot delete file [" + Name("AAA") + "]", "Cannot delete file [" + Name("AAB") + "]",
+                                  "Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}, 1},
+    {"a fill file that cannot be deleted: no success",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.refusesDeletion = true; },
+     kJobFailed, {"AAA"}, {"Cannot delete file [" + Name("AAA") + "]"}, {}, 1},
     {"no medium: nothing is opened", [] { gFakeDrive.present = false; },
      kJobMeasureFailed, {}, {"Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}},
     {"NTFS: small fill files take the free records of the file table",
@@ -172,15 +194,16 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         QueryFreeBytes("E:\\", &reported);
         reported /= 512;
         // Another program may take some of it during the run.
-        const unsigned long long realFree = gFakeDrive.freeSectors - gFakeDrive.shrinkBy;
+        reported += row.freed;
+        const unsigned long long realFree = gFakeDrive.freeSectors - gFakeDrive.shrinkBy + row.freed;
         std::set<std::string> before;
         for (const auto& file : gFakeDrive.files) {
             before.insert(file.first);
         }
 
         EXPECT_EQ(RunCleaningJob(), row.outcome);
-        Lines expected = {"Cleaning un-used sectors on drive E:"};
-        if (gFakeDrive.present) {
+        Lines expected = Lines{"Cleaning un-used sectors on drive E:"} + row.leftovers;
+        if (row.files.size() != 0) { // measured
             expected =
                 expected + Lines{"Free space on drive E: is " + std::to_string(reported * 512) + " in byte",
                                  "Free space on drive E: is " + std::to_string(reported) + " in Sectors"};
@@ -218,26 +241,34 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         if (succeeded && !gFakeDrive.compresses) {
             EXPECT_EQ(gFakeDrive.taken, realFree) << "every free sector written";
         }
-        if (gFakeDrive.failFlushAt < 0) {
-            EXPECT_EQ(gFakeDrive.unflushedCloses, 0) << "every fill file is flushed before it is closed";
-        }
-        // Nothing is left, every file closed, deleted in creation order.
+        // Every fill file is flushed before it is closed, but for one whose
+        // flush failed, and the one a stop leaves: that one is deleted at once.
+        bool stoppedFilling = row.outcome == kJobStopped && row.files.size() != 0 &&
+                              std::find(row.tail.begin(), row.tail.end(), kRecordsStart) == row.tail.end();
+        EXPECT_EQ(gFakeDrive.unflushedCloses, gFakeDrive.failFlushAt >= 0 || stoppedFilling ? 1 : 0);
+        // Every file closed, deleted in creation order; nothing left but what the row says.
+        unsigned left = 0;
         for (const auto& file : gFakeDrive.files) {
             EXPECT_FALSE(file.second.open) << file.first << " left open";
-            EXPECT_TRUE(before.count(file.first)) << file.first << " left";
+            left += before.count(file.first) == 0 ? 1 : 0;
         }
-        Lines names;
+        EXPECT_EQ(left, row.left);
+        Lines names, deleted; // this run's files; an earlier run's were named in the log
         for (const char* c : row.files) {
             names.push_back(Name(c));
         }
+        std::copy_if(gFakeDrive.deleted.begin(), gFakeDrive.deleted.end(), std::back_inserter(deleted),
+                     [](const std::string& d) { return d.rfind(Name(""), 0) == 0; });
         if (strcmp(gFakeDrive.fileSystem, "NTFS") != 0) {
-            EXPECT_EQ(gFakeDrive.deleted, names);
+            EXPECT_EQ(deleted, names);
         } else { // the small files follow the large ones
             ASSERT_GE(gFakeDrive.deleted.size(), names.size());
             EXPECT_TRUE(std::equal(names.begin(), names.end(), gFakeDrive.deleted.begin()));
             EXPECT_TRUE(std::is_sorted(gFakeDrive.deleted.begin(), gFakeDrive.deleted.end()));
         }
-        EXPECT_EQ(gFakeDrive.freeSectors, realFree);
+        if (row.left == 0) {
+            EXPECT_EQ(gFakeDrive.freeSectors, realFree);
+        }
     }
     gRunState.dialogWindow.store(nullptr);
     DestroyWindow(window);

@@ -11,12 +11,9 @@ TEST(GaugeGeometry, BandAtFiveSixthsFilledFromTheLeft) {
     // clang-format off
     const struct { const char* name; int width, height; unsigned value, maximum; RECT frame, fill; } rows[] = {
         {"half", 400, 300, 50, 100, {0, 250, 400, 274}, {2, 252, 202, 273}},
-        {"99 is full already", 400, 300, 99, 100, {0, 250, 400, 274}, {2, 252, 399, 273}},
         {"100 is held to the band", 400, 300, 100, 100, {0, 250, 400, 274}, {2, 252, 399, 273}},
         {"zero shows the frame only", 400, 300, 0, 100, {0, 250, 400, 274}, {2, 252, 1, 273}},
-        {"height rounds toward zero", 100, 7, 1, 2, {0, 5, 100, 29}, {2, 7, 99, 28}},
         {"H x 5 / 6, not H / 6 x 5: a height 6 does not divide", 100, 11, 1, 2, {0, 9, 100, 33}, {2, 11, 99, 32}},
-        {"main window client", 638, 408, 25, 100, {0, 340, 638, 364}, {2, 342, 161, 363}},
     };
     // clang-format on
     auto edges = [](const RECT& r) { return std::vector<LONG>{r.left, r.top, r.right, r.bottom}; };

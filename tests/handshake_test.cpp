@@ -2,6 +2,7 @@
 // start-up's wait for it, and the wait for its end.
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
 #include <windows.h>
 
 #include "frame/handshake.h"
@@ -28,13 +29,15 @@ DWORD WINAPI SlowWorker(void* parameter) {
 }
 
 // The window waits for the real worker's pause, with "DialogSemaphore" or
-// without it, and for a worker that never announces itself about 10 s.
-TEST(Handshake, StartUpWaitsForTheWorkerTenSecondsAtMost) {
+// without it, and for a worker that never announces itself no longer than
+// the bound.
+TEST(Handshake, StartUpWaitsForTheWorkerWithinTheBound) {
     // clang-format off
-    const struct { const char* name; bool realWorker, semaphore; DWORD atLeast, below; } rows[] = {
-        {"the worker, with DialogSemaphore", true, true, 1150, 3000}, {"the worker, without it", true, false, 1150, 3000},
-        {"a silent worker, with DialogSemaphore", false, true, 9900, 12000},
-        {"a silent worker, without it", false, false, 9900, 12000}};
+    const struct { const char* name; bool realWorker, semaphore; DWORD bound, atLeast, below; } rows[] = {
+        {"the worker, with DialogSemaphore", true, true, kHandshakeWaitMs, 1150, 3000},
+        {"the worker, without it", true, false, kHandshakeWaitMs, 1150, 3000},
+        {"a silent worker, with DialogSemaphore", false, true, 500, 480, 1500},
+        {"a silent worker, without it", false, false, 500, 480, 1500}};
     // clang-format on
     static WorkerLife silent = {0, 0};
     for (const auto& row : rows) {
@@ -46,7 +49,7 @@ TEST(Handshake, StartUpWaitsForTheWorkerTenSecondsAtMost) {
         gRunState.workerThread =
             row.realWorker ? StartWorkerThread() : CreateThread(nullptr, 0, SlowWorker, &silent, 0, nullptr);
         ASSERT_NE(gRunState.workerThread, nullptr);
-        WaitForWorkerSignal();
+        WaitForWorkerSignal(row.bound);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_GE(elapsed, row.atLeast);
         EXPECT_LT(elapsed, row.below);
@@ -68,15 +71,17 @@ TEST(Handshake, StartUpWaitsForTheWorkerTenSecondsAtMost) {
 
 // The end of the process after a run waits for the worker, through the
 // messages that reach the dialog thread meanwhile, as long as it moves, but
-// not for a worker that is stuck.
+// not for a worker that is stuck; the message buffer goes only with a worker
+// that has ended.
 TEST(Handshake, TheEndOfTheProcessWaitsForAWorkerThatMoves) {
     const struct {
         const char* name;
         WorkerLife life;
         DWORD bound, atLeast, below;
-    } rows[] = {{"a worker that ends", {1, 400}, 10000, 480, 3000},
-                {"a slow worker that moves: longer than the bound", {10, 200}, 1000, 2000, 4000},
-                {"a worker that hangs", {0, 0}, 1000, 1000, 3000}};
+        bool freed;
+    } rows[] = {{"a worker that ends", {1, 400}, 10000, 480, 3000, true},
+                {"a slow worker that moves: longer than the bound", {10, 200}, 1000, 2000, 4000, true},
+                {"a worker that hangs", {0, 0}, 1000, 1000, 3000, false}};
     gMainThread = GetCurrentThreadId();
     MSG message;
     PeekMessageA(&message, nullptr, 0, 0, PM_NOREMOVE); // this thread gets a message queue
@@ -86,10 +91,14 @@ TEST(Handshake, TheEndOfTheProcessWaitsForAWorkerThatMoves) {
         DWORD start = GetTickCount();
         gRunState.workerThread =
             CreateThread(nullptr, 0, SlowWorker, const_cast<WorkerLife*>(&row.life), 0, nullptr);
-        WaitForWorkerEnd(row.bound);
+        gRunState.messageBuffer = static_cast<char*>(malloc(16));
+        EndWithWorker(row.bound);
         DWORD elapsed = GetTickCount() - start;
         EXPECT_GE(elapsed, row.atLeast);
         EXPECT_LT(elapsed, row.below);
+        EXPECT_EQ(gRunState.messageBuffer == nullptr, row.freed);
+        free(gRunState.messageBuffer);
+        gRunState.messageBuffer = nullptr;
         TerminateThread(gRunState.workerThread, 0);
         CloseHandle(gRunState.workerThread);
     }

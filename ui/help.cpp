@@ -2,6 +2,7 @@
 // desktop, not the main dialog, so the dialog stays usable while it is open.
 #include "ui/help.h"
 
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -44,14 +45,31 @@ bool RegisteredHtmlHelpPath(char* out, size_t size) {
     return out[0] != '\0';
 }
 
-bool SystemHtmlHelpPath(char* out, size_t size) {
-    static const char kName[] = "\\hhctrl.ocx";
-    UINT length = GetSystemDirectoryA(out, static_cast<UINT>(size));
-    if (length == 0 || length + sizeof kName > size) {
+bool HtmlHelpLibraryPath(const char* registered, const char* systemFolder, char* out, size_t size) {
+    out[0] = '\0';
+    bool absolute = (registered[0] != '\0' && registered[1] == ':' && registered[2] == '\\') ||
+                    (registered[0] == '\\' && registered[1] == '\\');
+    if (absolute) {
+        if (strlen(registered) >= size) {
+            return false;
+        }
+        lstrcpynA(out, registered, static_cast<int>(size));
+        return true;
+    }
+    const char* name = registered;
+    for (const char* c = registered; *c != '\0'; ++c) {
+        if (*c == '\\' || *c == '/' || *c == ':') {
+            name = c + 1;
+        }
+    }
+    if (name[0] == '\0') {
+        name = "hhctrl.ocx";
+    }
+    if (systemFolder[0] == '\0' ||
+        snprintf(out, size, "%s\\%s", systemFolder, name) >= static_cast<int>(size)) {
         out[0] = '\0';
         return false;
     }
-    memcpy(out + length, kName, sizeof kName);
     return true;
 }
 
@@ -69,12 +87,19 @@ FARPROC HtmlHelpEntryPoint() {
     if (gHtmlHelpEntry != nullptr || gHtmlHelpFailed) {
         return gHtmlHelpEntry;
     }
+    char registered[MAX_PATH];
+    char system[MAX_PATH];
     char path[MAX_PATH];
-    HMODULE library = RegisteredHtmlHelpPath(path, sizeof path) ? LoadLibraryA(path) : nullptr;
-    // Never by the bare name: the search for one begins in the program's own
-    // folder, often on the very stick being cleaned, where anyone could have
-    // put a file of that name.
-    if (library == nullptr && SystemHtmlHelpPath(path, sizeof path)) {
+    RegisteredHtmlHelpPath(registered, sizeof registered);
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system) {
+        system[0] = '\0';
+    }
+    HMODULE library = nullptr;
+    if (registered[0] != '\0' && HtmlHelpLibraryPath(registered, system, path, sizeof path)) {
+        library = LoadLibraryA(path);
+    }
+    if (library == nullptr && HtmlHelpLibraryPath("", system, path, sizeof path)) {
         library = LoadLibraryA(path);
     }
     gHtmlHelpEntry =

@@ -56,8 +56,10 @@ void QueryFileSystemName(const char*, char* name, unsigned size) {
 
 HANDLE FileOpen(const char* name, const char*) {
     int attempt = gFakeDrive.opens++;
+    gFakeDrive.present = gFakeDrive.present && attempt != gFakeDrive.vanishAtOpen;
     bool isNew = gFakeDrive.files.count(name) == 0;
-    if (attempt == gFakeDrive.failOpenAt || (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
+    if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present ||
+        (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
         return nullptr;
     }
     if (Ntfs() && isNew) {
@@ -70,6 +72,56 @@ HANDLE FileOpen(const char* name, const char*) {
     gFakeDrive.openOrder.push_back(name);
     return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
 }
+
+HANDLE FileOpenAlone(const char* name) {
+    auto it = gFakeDrive.files.find(name);
+    if (it == gFakeDrive.files.end() || it->second.inUse || it->second.folder) {
+        return nullptr;
+    }
+    it->second.open = true;
+    it->second.flushed = true; // nothing written
+    it->second.readBytes = 0;
+    gFakeDrive.openOrder.push_back(name);
+    return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
+}
+
+unsigned FileRead(void* buffer, unsigned size, unsigned count, HANDLE handle) {
+    FakeFile* file = FileOf(handle);
+    unsigned long long left = file->sectors * 512 - file->readBytes;
+    unsigned got = static_cast<unsigned>(std::min<unsigned long long>(left, size * count));
+    memset(buffer, 0, got);
+    file->readBytes += got;
+    if (file->dataAtEnd && got != 0 && file->readBytes == file->sectors * 512) {
+        static_cast<char*>(buffer)[got - 1] = 1;
+    }
+    return got / size;
+}
+
+// The root's entries as they were at the first call.
+std::vector<std::string> gListing;
+size_t gListed;
+
+bool FileFindNext(HANDLE, FoundFile* found) {
+    if (gListed == gListing.size()) {
+        return false;
+    }
+    const std::string& path = gListing[gListed++];
+    lstrcpynA(found->name, path.c_str() + 3, sizeof found->name);
+    found->folder = gFakeDrive.files[path].folder;
+    found->size = gFakeDrive.files[path].sectors * 512;
+    return true;
+}
+
+HANDLE FileFindFirst(const char*, FoundFile* found) {
+    gListing.clear();
+    gListed = 0;
+    for (const auto& file : gFakeDrive.files) {
+        gListing.push_back(file.first);
+    }
+    return FileFindNext(nullptr, found) ? reinterpret_cast<HANDLE>(1) : nullptr;
+}
+
+void FileFindClose(HANDLE) {}
 
 int FileClose(HANDLE handle) {
     FakeFile* file = FileOf(handle);
@@ -138,6 +190,10 @@ bool FileExists(const char* path) {
 bool FileDelete(const char* path) {
     auto it = gFakeDrive.files.find(path);
     gFakeDrive.deleted.push_back(path);
+    if (!gFakeDrive.present || gFakeDrive.refusesDeletion ||
+        (it != gFakeDrive.files.end() && it->second.undeletable)) {
+        return false; // a drive that cannot be asked keeps its files
+    }
     if (it == gFakeDrive.files.end()) {
         return true;
     }

@@ -14,6 +14,10 @@ struct FakeFile {
     unsigned long long sectors = 0;
     bool open = false;
     bool flushed = false; // flushed since its last write
+    // Left on the drive before the run: its last byte is not zero, another
+    // program has it open, it cannot be deleted, it is a folder.
+    bool dataAtEnd = false, inUse = false, undeletable = false, folder = false;
+    unsigned long long readBytes = 0;
 };
 
 struct FakeDrive {
@@ -34,7 +38,9 @@ struct FakeDrive {
     // element of up to 640 bytes keeps its data there.
     const char* fileSystem = "FAT32";
     unsigned long long freeRecords = 0;
-    int failOpenAt = -1;             // the n-th open (0-based) fails
+    int failOpenAt = -1;   // the n-th open (0-based) fails
+    int vanishAtOpen = -1; // the drive is pulled out at the n-th open (0-based)
+    bool refusesDeletion = false;
     int stopAfterWrites = -1;        // sets the stop request after this many writes
     int failWriteAt = -1;            // the n-th write (1-based) fails once
     int shrinkAfterWrites = -1;      // after this many writes another program takes...
