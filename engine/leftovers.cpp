@@ -4,6 +4,7 @@
 #include "engine/leftovers.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "engine/file_access.h"
 #include "engine/fill_files.h"
@@ -73,5 +74,7 @@ bool ClearLeftovers(const char* rootPath, char* buffer) {
     if (find != nullptr) {
         FileFindClose(find);
     }
+    // The buffer writes the fill files next: zeros again.
+    memset(buffer, 0, kWriteBufferSize);
     return !stopped;
 }

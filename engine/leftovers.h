@@ -5,7 +5,7 @@
 
 // Looks in rootPath ("e:\") for files of the fill-file form and deletes each
 // that holds nothing but zero bytes, read through in buffer (of
-// kWriteBufferSize bytes). A file in use, by another instance cleaning the
+// kWriteBufferSize bytes, left all zeros again). A file in use, by another instance cleaning the
 // same drive, is left alone. False when the run was stopped meanwhile.
 bool ClearLeftovers(const char* rootPath, char* buffer);
 

@@ -246,6 +246,7 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         bool stoppedFilling = row.outcome == kJobStopped && row.files.size() != 0 &&
                               std::find(row.tail.begin(), row.tail.end(), kRecordsStart) == row.tail.end();
         EXPECT_EQ(gFakeDrive.unflushedCloses, gFakeDrive.failFlushAt >= 0 || stoppedFilling ? 1 : 0);
+        EXPECT_EQ(gFakeDrive.dirtyWrites, 0) << "nothing but zeros is written";
         // Every file closed, deleted in creation order; nothing left but what the row says.
         unsigned left = 0;
         for (const auto& file : gFakeDrive.files) {

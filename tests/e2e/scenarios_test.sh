@@ -9,11 +9,13 @@
 #         release zip's program), unit:FILTER (unit tests on the full drive)
 # steps   ok yes stop quit help, wait (for last=), writing (fill files
 #         appear), records (NTFS's free records are taken), nobox, check (the
-#         window), shot:NAME (a screenshot), second (the second instance runs)
+#         window), shot:NAME (a screenshot), second (the second instance runs),
+#         kill (the process ended half-way), again (the tool started anew)
 # expect  last=, has= (REGEX, log lines), lines=N, state=OSQHL (Ok, Stop, Quit,
 #         Help enabled, list shown), measured=yes (what the drive reports),
 #         viewer=shown|absent, shown>=MS (the window's delay), code=N,
-#         markers=0, left=N (fill files), fsck=yes, free=same
+#         markers=0, left=N (fill files), fsck=yes, free=same, kept=yes (the
+#         user's own files, planted with the markers, untouched)
 . "$(dirname "$0")/../../scripts/wine/drives.sh" "$1" "$2"
 TESS_FAILURES=0 TESS_CHECKS=0
 tess_check() { # description, then a command that must succeed
@@ -52,6 +54,7 @@ ext2 stick chosen in the list | ext2 16 | list | ok yes wait check quit | last=O
 NTFS stick with small deleted files, chosen in the list | ntfs 32 small=400 | list | ok yes wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ state=00111 code=0 markers=0 left=0 fsck=yes free=same
 NTFS: more free records than one process has names | ntfs 96 small=18000 | cmd | ok wait check stop quit | last=Not enough file names for the free records of the file table on drive g: has=^17575 free records of the file table were overwritten$ state=01010 code=1 left=0
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
+a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
 diskette in A: through the FAT driver, no question | fat12 1 | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 markers=0 left=0 fsck=yes
 FAT32 stick with 512-byte clusters | fat32 34 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
@@ -59,7 +62,7 @@ the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wa
 failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
 the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
-deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete file \[G:\\_[0-9A-V]+\.[A-Z]{3}\] lines=6 state=01011 code=1
+deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete file \[G:\\_[0-9A-V]+\.[A-Z]{3}\] state=01011 code=1
 the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system has=^Cannot delete file \[G: state=01011 code=1
 a slow stick: Stop, then Quit at once | faulty 16 mbps=0.05 | cmd | ok writing stop quit | code=1 left=0 free=same
 no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
@@ -109,6 +112,11 @@ drive_up() { # kind size faults...
       [ "$kind" = faulty ] && { kind=ext2 at=$BACK; }
       tess_make_drive "$kind" "$size" "$at"; IMAGE=$TESS_IMAGE
       if [ -n "$IMAGE" ]; then
+        # Kept files first: the unused ends of their clusters are no free space.
+        if [ "${1:-}" = kept ]; then # a note, zeros under another name, a name of the fill files' form
+          echo "my notes" >"$at/notes.txt"; head -c 4096 /dev/zero >"$at/zeros.bin"; echo "mine" >"$at/_USER.TXT"
+          KEPT=$(cd "$at" && md5sum notes.txt zeros.bin _USER.TXT)
+        fi
         markers "$at" 3 MiB
         [ "${1%%=*}" = small ] && markers "$at" "${1#small=}" # on NTFS they live in the file table
         tess_unmount "$at"; BEFORE=$(count); tess_remount "$at"
@@ -126,9 +134,10 @@ drive_down() { # after the run: the drive as the user gets it back
   # A faulty drive is looked at without its faults: the folder behind it.
   [ -n "$TESS_FAULTFS" ] && tess_drop_faulty "$DIR"
   local left
-  left=$(ls -A "$LOOK" 2>/dev/null | grep -c '^_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
+  left=$(ls -A "$LOOK" 2>/dev/null | grep -v -x _USER.TXT | grep -c '^_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
   [ -n "${EXPECT[left]:-}" ] && tess_equal "fill files left" "${EXPECT[left]}" "$left"
   [ -n "${EXPECT[free]:-}" ] && [ "${EXPECT[left]:-0}" = 0 ] && tess_equal "free space as before" "$FREE_BEFORE" "$(tess_free_kib "$LOOK")"
+  [ -n "${EXPECT[kept]:-}" ] && tess_equal "the user's files untouched" "$KEPT" "$(cd "$LOOK" && md5sum notes.txt zeros.bin _USER.TXT)"
   rm -f "$LOOK"/_* 2>/dev/null
   if [ -n "$GUEST" ]; then guestunmount "$DIR"; for _ in $(seq 100); do kill -0 "$GUEST" 2>/dev/null || break; sleep 0.2; done
   else tess_unmount "$LOOK"; fi
@@ -186,6 +195,9 @@ step() {
       for _ in $(seq 500); do find "$LOOK" -maxdepth 1 -name '_*' -size +0c | grep -q . && break; sleep 0.02; done
       tess_check "fill files are being written" bash -c "find '$LOOK' -maxdepth 1 -name '_*' -size +0c | grep -q ." ;;
     nobox) tess_equal "no question" absent "$(shown "$CONFIRM" 1500)" ;;
+    kill) kill -9 "$TESS_PID"; tess_wait "$TESS_PID" 20 2>/dev/null
+      tess_check "the killed run left its fill file" bash -c "ls -A '$LOOK' | grep -q '^_[0-9A-V]*\.AAA$'" ;;
+    again) start_tool "$START" ;;
     check) check_window ;;
     shot:*) sleep 0.5; import -window root "$SHOTS/${1#shot:}.png" ;;
     second) # the instance started last runs first: its start order must not wake the other's worker
@@ -245,6 +257,7 @@ start_tool() {
 
 run_row() {
   local name=$1 drive=$2 start=$3 steps=$4 expect=$5 word t0=$SECONDS
+  START=$start
   declare -g -A EXPECT=()
   BY_DRIVER=""
   # key=value pairs; a value runs to the next key.

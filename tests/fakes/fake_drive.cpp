@@ -144,8 +144,10 @@ int FileFlush(HANDLE handle) {
     return 0;
 }
 
-unsigned FileWrite(const void*, unsigned size, unsigned count, HANDLE handle) {
+unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE handle) {
     gFakeDrive.requests.push_back(count);
+    const char* bytes = static_cast<const char*>(buffer);
+    gFakeDrive.dirtyWrites += std::any_of(bytes, bytes + size * count, [](char b) { return b != 0; }) ? 1 : 0;
     int write = ++gFakeDrive.writes;
     if (write == gFakeDrive.stopAfterWrites) {
         gRunState.stopRequest.store(1);

@@ -54,6 +54,7 @@ struct FakeDrive {
     int flushes = 0;
     unsigned long long taken = 0; // sectors written in all
     int unflushedCloses = 0;
+    int dirtyWrites = 0; // writes of sectors that were not all zeros
 };
 
 extern FakeDrive gFakeDrive;
