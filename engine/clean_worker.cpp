@@ -25,6 +25,7 @@
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
 #include "engine/free_space.h"
+#include "engine/job.h"
 #include "engine/leftovers.h"
 #include "frame/handshake.h"
 #include "frame/run_state.h"
@@ -32,45 +33,11 @@
 #include "ui/gauge.h"
 #include "ui/message_log.h"
 
-namespace {
-
-// The worker's own fields; no other thread touches them.
-struct WorkerFields {
-    unsigned long long freeBytes;
-    unsigned long long totalSectors;
-    long long remainingSectors;
-    unsigned sectorsInFile;
-    unsigned lastWritten;
-    HANDLE fillFile;
-    char* writeBuffer;
-    FillFileNode* fillListHead;
-    FillFileNode* fillListTail;
-    char rootPath[4];
-    // Every sector this job wrote, and the most it may write.
-    unsigned long long writtenSectors;
-    unsigned long long writeLimit;
-};
-
 WorkerFields gWorker;
 
-// How a fill ends. Only kFillComplete is a success: a measurement taken after
-// a write that got nothing found no whole free sector.
-enum FillEnd {
-    kFillGoesOn, // not over: the fill file is open
-    kFillComplete,
-    kFillStopped,
-    kFillMeasureLost,  // the drive could not be measured again
-    kFillUnwritable,   // the drive reports free sectors that no write takes
-    kFillNoName,       // the next fill file had no name...
-    kFillNoMemory,     // ...or no list node...
-    kFillNotOpened,    // ...or could not be opened, while space was still free
-    kFillFlushFailed,  // a fill file's zeros may not have reached the medium
-    kFillNoRecordName, // free records of the file table may be left: no name for them
-};
-
-// Formats into the shared message buffer and logs it. The formats are the
-// tool's own texts and use "%I64i", which the format checker does not know,
-// hence the plain vsnprintf behind a function without a format attribute.
+// The formats are the tool's own texts and use "%I64i", which the format
+// checker does not know, hence the plain vsnprintf behind a function without
+// a format attribute.
 void LogLine(const char* format, ...) {
     va_list arguments;
     va_start(arguments, format);
@@ -79,20 +46,12 @@ void LogLine(const char* format, ...) {
     AddLogLine(gRunState.messageBuffer);
 }
 
-bool MeasureFreeSpace() {
-    return QueryFreeBytes(gWorker.rootPath, &gWorker.freeBytes);
-}
-
-long long FreeSectors() {
-    return static_cast<long long>(gWorker.freeBytes >> 9);
-}
-
 // Data still in a cache when its file is deleted never reaches the medium:
 // every fill file is flushed before it is closed, but for the one a stop
 // leaves. After a stop nothing is promised, and the flush of a large file to
 // a slow stick could outlast the end of the process, leaving the files
 // behind. False when the flush failed.
-bool CloseFillFile(bool flush = true) {
+bool CloseFillFile(bool flush) {
     if (gWorker.fillFile == nullptr) {
         return true;
     }
@@ -102,15 +61,13 @@ bool CloseFillFile(bool flush = true) {
     return flushed;
 }
 
-// Names the next fill file, records it in the list and opens it. Nothing is
-// logged but "Creating file" (when announced); the caller decides whether a
-// missing file matters.
-FillEnd StartFillFile(bool announce) {
-    const char* name = NextTempName(gWorker.rootPath);
+// The caller decides whether a file that cannot be opened matters.
+FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
+    const char* name = NextTempName(folder, nameLength);
     if (name == nullptr) {
         return kFillNoName;
     }
-    snprintf(gRunState.messageBuffer, kMessageBufferSize, "%s%s", gWorker.rootPath, name);
+    snprintf(gRunState.messageBuffer, kMessageBufferSize, "%s%s", folder, name);
     FillFileNode* node = NewFillFileNode(gRunState.messageBuffer);
     if (node == nullptr) {
         return kFillNoMemory;
@@ -120,6 +77,7 @@ FillEnd StartFillFile(bool announce) {
     } else {
         gWorker.fillListTail->Next = node;
     }
+    gWorker.fillListBeforeTail = gWorker.fillListTail;
     gWorker.fillListTail = node;
     gWorker.sectorsInFile = 0;
     if (announce) {
@@ -127,6 +85,29 @@ FillEnd StartFillFile(bool announce) {
     }
     gWorker.fillFile = FileOpen(node->Name, "wb");
     return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
+}
+
+void ForgetLastFillFile() {
+    FillFileNode* last = gWorker.fillListTail;
+    gWorker.fillListTail = gWorker.fillListBeforeTail;
+    if (gWorker.fillListTail == nullptr) {
+        gWorker.fillListHead = nullptr;
+    } else {
+        gWorker.fillListTail->Next = nullptr;
+    }
+    gWorker.fillListBeforeTail = nullptr;
+    free(last->Name);
+    free(last);
+}
+
+namespace {
+
+bool MeasureFreeSpace() {
+    return QueryFreeBytes(gWorker.rootPath, &gWorker.freeBytes);
+}
+
+long long FreeSectors() {
+    return static_cast<long long>(gWorker.freeBytes >> 9);
 }
 
 // Measures again where the fill cannot go on (no next file, or the write
@@ -152,7 +133,7 @@ bool ChangeFillFile(FillEnd* end) {
         *end = kFillFlushFailed;
         return false;
     }
-    FillEnd opened = StartFillFile(true);
+    FillEnd opened = StartFillFile(gWorker.rootPath, 0, true);
     if (opened == kFillGoesOn) {
         return true;
     }
@@ -223,48 +204,6 @@ FillEnd FillFreeSpace() {
     }
 }
 
-// NTFS keeps the contents of a small file inside the file's record in its file
-// table, and a deleted file's record is free for reuse but is not free space.
-// Once the free clusters are full, small fill files of zeros take the free
-// records, until the file system refuses a new file or its data.
-FillEnd CleanFreeRecords() {
-    char fileSystem[32];
-    QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
-    if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
-        return kFillComplete;
-    }
-    LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
-    FillEnd end = kFillComplete;
-    long long records = 0;
-    for (;;) {
-        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        FillEnd opened = StartFillFile(false);
-        if (opened != kFillGoesOn) {
-            if (opened == kFillNoName) {
-                end = kFillNoRecordName;
-            } else if (opened == kFillNoMemory) {
-                end = kFillNoMemory;
-            }
-            break;
-        }
-        bool taken = FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile) == 1;
-        if (!CloseFillFile()) {
-            end = kFillFlushFailed;
-            break;
-        }
-        if (!taken) {
-            break;
-        }
-        ++records;
-        if (gRunState.stopRequest.load(std::memory_order_relaxed) != 0) {
-            end = kFillStopped;
-            break;
-        }
-    }
-    LogLine("%I64i free records of the file table were overwritten", records);
-    return end;
-}
-
 // The one place that turns the end of a fill into the job's outcome and its
 // report. The last fill file is flushed first: a success needs its zeros on
 // the medium and, on NTFS, the free records of the file table taken too.
@@ -275,7 +214,7 @@ JobOutcome ConcludeFill(FillEnd end) {
         end = kFillFlushFailed;
     }
     if (end == kFillComplete) {
-        end = CleanFreeRecords();
+        end = CleanAfterFill();
     }
     // The file whose zeros did not reach the medium, or that could not be
     // opened; the list is gone after the deletion.
@@ -325,6 +264,9 @@ JobOutcome ConcludeFill(FillEnd end) {
     case kFillNoRecordName:
         LogLine("Not enough file names for the free records of the file table on drive %s", drive);
         return kJobFailed;
+    case kFillNoEntryName:
+        LogLine("Not enough file names for the free entries of folder [%s]", gWorker.namelessFolder);
+        return kJobFailed;
     case kFillGoesOn: // not an end
         break;
     }
@@ -347,7 +289,7 @@ JobOutcome CleanDrive() {
             static_cast<long long>(gWorker.totalSectors));
     gWorker.remainingSectors = static_cast<long long>(gWorker.totalSectors);
     gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
-    FillEnd first = StartFillFile(true);
+    FillEnd first = StartFillFile(gWorker.rootPath, 0, true);
     return ConcludeFill(first == kFillGoesOn ? FillFreeSpace() : first);
 }
 

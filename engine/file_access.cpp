@@ -104,6 +104,7 @@ namespace {
 void TakeFound(const WIN32_FIND_DATAA& data, FoundFile* found) {
     lstrcpynA(found->name, data.cFileName, sizeof found->name);
     found->folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    found->reparse = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     found->size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 

@@ -35,6 +35,7 @@ HANDLE FileOpenAlone(const char* name);
 struct FoundFile {
     char name[MAX_PATH]; // without the folder
     bool folder;
+    bool reparse; // a junction or a link: it may lead off the drive
     unsigned long long size;
 };
 // Null when nothing matches (or the folder cannot be read).

@@ -18,6 +18,7 @@
 namespace {
 
 char gTempName[kMaxTempNameLength + 1];
+char gPaddedName[kMaxTempNameLength + kMaxPaddedLength + 1];
 
 // "_", the process id, ".", "AA" and the character before "A", so that the
 // first advance gives "AAA". Returns the name's length.
@@ -69,13 +70,21 @@ void ResetTempNames() {
     gTempName[0] = '\0';
 }
 
-const char* NextTempName(const char* directory) {
-    size_t length = gTempName[0] == '_' ? strlen(gTempName) : InitialiseTempName();
-    size_t position = length;
+void PadTempName(const char* name, unsigned length, char* out) {
+    size_t plain = strlen(name);
+    size_t zeros = length > plain ? length - plain : 0;
+    out[0] = name[0];
+    memset(out + 1, '0', zeros);
+    memcpy(out + 1 + zeros, name + 1, plain);
+}
+
+const char* NextTempName(const char* directory, unsigned length) {
+    size_t nameLength = gTempName[0] == '_' ? strlen(gTempName) : InitialiseTempName();
+    size_t position = nameLength;
     int wraps = 0;
-    char candidate[MAX_PATH];
+    char candidate[MAX_PATH + kMaxPaddedLength];
     size_t directoryLength = strlen(directory);
-    if (directoryLength + kMaxTempNameLength + 1 > sizeof candidate) {
+    if (length > kMaxPaddedLength || directoryLength + kMaxTempNameLength + length + 1 > sizeof candidate) {
         return nullptr;
     }
     memcpy(candidate, directory, directoryLength);
@@ -84,8 +93,8 @@ const char* NextTempName(const char* directory) {
         --position;
         if (gTempName[position] == '.') {
             // The counter has run out: start it again from the beginning.
-            length = InitialiseTempName();
-            position = length - 1;
+            nameLength = InitialiseTempName();
+            position = nameLength - 1;
             ++wraps;
         }
         if (gTempName[position] == 'Z') {
@@ -93,7 +102,7 @@ const char* NextTempName(const char* directory) {
             continue;
         }
         ++gTempName[position];
-        memcpy(candidate + directoryLength, gTempName, length + 1);
+        PadTempName(gTempName, length, candidate + directoryLength);
         if (!FileExists(candidate) || wraps >= 2) {
             break;
         }
@@ -102,7 +111,8 @@ const char* NextTempName(const char* directory) {
         gTempName[0] = '\0';
         return nullptr;
     }
-    return gTempName;
+    memcpy(gPaddedName, candidate + directoryLength, strlen(candidate + directoryLength) + 1);
+    return gPaddedName;
 }
 
 FillFileNode* NewFillFileNode(const char* path) {

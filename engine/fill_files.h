@@ -7,15 +7,20 @@ struct FillFileNode {
     FillFileNode* Next;
 };
 
-enum : unsigned { kMaxTempNameLength = 12 };
+enum : unsigned { kMaxTempNameLength = 12, kMaxPaddedLength = 255 };
 
 // The process id in base 32 (digits 0-9, A-V), most significant first.
 void FormatProcessIdBase32(unsigned long processId, char* out);
 
 // The next free fill-file name ("_16I.AAA" for process id 1234), tested for
-// existence in directory (which ends in a backslash, "e:\"). The result is
-// a static buffer valid until the next call; null when no free name is left.
-const char* NextTempName(const char* directory);
+// existence in directory (which ends in a backslash, "e:\"), and made length
+// characters long (at most kMaxPaddedLength) with zeros before the process
+// id when that is longer. The result is a static buffer valid until the next
+// call; null when no free name is left.
+const char* NextTempName(const char* directory, unsigned length = 0);
+
+// name ("_16I.AAA") with zeros after its "_" up to length characters.
+void PadTempName(const char* name, unsigned length, char* out);
 
 // True for a name of the fill-file form: "_", 1 to 7 base-32 digits
 // (0-9, A-V), ".", three capital letters.

@@ -11,6 +11,7 @@ PACKAGES=(
   fp-utils googletest zip unzip clang-format file
   python3-fusepy                      # the tests' drive that fails on demand
   libguestfs-tools linux-image-amd64  # FAT through the real Linux driver, in a small VM
+  sleuthkit                           # a recovery tool's view of the deleted names
 )
 
 missing=()

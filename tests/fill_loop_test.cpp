@@ -58,6 +58,7 @@ Lines operator+(Lines a, const Lines& b) {
 const unsigned long long kOneFile = 4194303;
 const char kSucceeded[] = "Operation succeeded";
 const char kRecordsStart[] = "Cleaning the free records of the file table on drive E:";
+const char kNamesStart[] = "Cleaning the names of deleted files on drive E:";
 
 struct Row {
     const char* name;
@@ -80,9 +81,10 @@ const Row kRows[] = {
      kJobSucceeded, {"AAA"}, {kSucceeded}, {{256, 2}, {1, 1}}},
     {"one sector", [] { gFakeDrive.freeSectors = 1; },
      kJobSucceeded, {"AAA"}, {kSucceeded}, {{1, 1}, {256, 1}, {1, 1}}},
-    {"less than a sector free", [] {},
+    {"less than a sector free", [] { gFakeDrive.folders["E:\\"].freeEntries = 1; },
      kJobSucceeded, {"AAA"}, {kSucceeded}, {{256, 1}, {1, 1}}},
-    {"exactly one file: a second, empty one follows", [] { gFakeDrive.freeSectors = kOneFile; },
+    {"exactly one file: a second, empty one follows",
+     [] { gFakeDrive.freeSectors = kOneFile, gFakeDrive.folders["E:\\"].freeEntries = 1; },
      kJobSucceeded, {"AAA", "AAB"}, {kSucceeded}, {{256, 16383}, {255, 1}, {256, 1}, {1, 1}}},
     {"8 GiB: four full files and one of 4 sectors", [] { gFakeDrive.freeSectors = 4 * kOneFile + 4; },
      kJobSucceeded, {"AAA", "AAB", "AAC", "AAD", "AAE"}, {kSucceeded},
@@ -121,7 +123,7 @@ const Row kRows[] = {
      [] { gFakeDrive.files["E:\\_1.AAA"].sectors = 600, gRunState.stopRequest = 1; },
      kJobStopped, {}, {"Operation was stopped"}, {}},
     {"free space that no file takes",
-     [] { gFakeDrive.freeSectors = 1000, gFakeDrive.unwritableSectors = 100; },
+     [] { gFakeDrive.freeSectors = 1000, gFakeDrive.unwritableSectors = 100, gFakeDrive.folders["E:\\"].freeEntries = 1; },
      kJobFailed, {"AAA", "AAB"}, {"100 sectors of free space could not be written"}, {{256, 4}, {100, 4}}},
     {"a drive that never fills: the writing ends 8 MiB past the count",
      [] { gFakeDrive.freeSectors = 1000, gFakeDrive.compresses = true; },
@@ -140,7 +142,7 @@ const Row kRows[] = {
                                   "Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}, 1},
     {"a fill file that cannot be deleted: no success",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.refusesDeletion = true; },
-     kJobFailed, {"AAA"}, {"Cannot delete file [" + Name("AAA") + "]"}, {}, 1},
+     kJobFailed, {"AAA"}, {kNamesStart, "0 free entries of folders were overwritten", "Cannot delete file [" + Name("AAA") + "]"}, {}, 1},
     {"no medium: nothing is opened", [] { gFakeDrive.present = false; },
      kJobMeasureFailed, {}, {"Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}},
     {"NTFS: small fill files take the free records of the file table",
@@ -160,6 +162,20 @@ const Row kRows[] = {
           gFakeDrive.stopAfterWrites = 17; },
      kJobStopped, {"AAA"}, {kRecordsStart, "3 free records of the file table were overwritten",
                             "Operation was stopped"}, {}},
+    {"the names of deleted files: every folder's free entries; a link and a folder that refuses are left out",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
+          gFakeDrive.folders["E:\\docs\\"].freeEntries = 3, gFakeDrive.folders["E:\\docs\\old\\"].freeEntries = 1;
+          gFakeDrive.folders["E:\\link\\"] = {5, false, true}, gFakeDrive.folders["E:\\sys\\"] = {5, true}; },
+     kJobSucceeded, {"AAA"}, {kNamesStart, "6 free entries of folders were overwritten",
+                              "1 folders were left out: they cannot be written", kSucceeded}, {}},
+    {"a folder with more free entries than names: the next folder goes on, a failure",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\many\\"].freeEntries = 20000;
+          gFakeDrive.folders["E:\\docs\\"].freeEntries = 2; },
+     kJobFailed, {"AAA"}, {kNamesStart, "17578 free entries of folders were overwritten",
+                           "Not enough file names for the free entries of folder [E:\\many\\]"}, {}},
+    {"Stop while the names are taken",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 10, gFakeDrive.stopAfterWrites = 7; },
+     kJobStopped, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", "Operation was stopped"}, {}},
     {"Stop: the current pass completes",
      [] { gFakeDrive.freeSectors = 100000, gFakeDrive.stopAfterWrites = 5; },
      kJobStopped, {"AAA"}, {"Operation was stopped"}, {{256, 5}}},
@@ -202,13 +218,18 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         }
 
         EXPECT_EQ(RunCleaningJob(), row.outcome);
+        Lines tail = row.tail;
+        if (tail.back() == kSucceeded && std::find(tail.begin(), tail.end(), kNamesStart) == tail.end()) {
+            // A success that the row does not spell out found no free entry in any folder.
+            tail.insert(tail.end() - 1, {kNamesStart, "0 free entries of folders were overwritten"});
+        }
         Lines expected = Lines{"Cleaning un-used sectors on drive E:"} + row.leftovers;
         if (row.files.size() != 0) { // measured
             expected =
                 expected + Lines{"Free space on drive E: is " + std::to_string(reported * 512) + " in byte",
                                  "Free space on drive E: is " + std::to_string(reported) + " in Sectors"};
         }
-        expected = expected + Creating(row.files) + row.tail;
+        expected = expected + Creating(row.files) + tail;
         EXPECT_EQ(gLoggedLines, expected);
         if (!row.requests.empty()) {
             EXPECT_EQ(RunLengths(gFakeDrive.requests), row.requests);
@@ -243,8 +264,7 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         }
         // Every fill file is flushed before it is closed, but for one whose
         // flush failed, and the one a stop leaves: that one is deleted at once.
-        bool stoppedFilling = row.outcome == kJobStopped && row.files.size() != 0 &&
-                              std::find(row.tail.begin(), row.tail.end(), kRecordsStart) == row.tail.end();
+        bool stoppedFilling = row.outcome == kJobStopped && row.files.size() != 0 && tail.size() == 1;
         EXPECT_EQ(gFakeDrive.unflushedCloses, gFakeDrive.failFlushAt >= 0 || stoppedFilling ? 1 : 0);
         EXPECT_EQ(gFakeDrive.dirtyWrites, 0) << "nothing but zeros is written";
         // Every file closed, deleted in creation order; nothing left but what the row says.

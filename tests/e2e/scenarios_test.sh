@@ -1,9 +1,12 @@
 #!/bin/bash
 # End to end: the real Tessarine.exe under Wine, operated as a user does, on
 # scratch drives that the test makes; one row per scenario, its fields:
-# drive   KIND SIZE_MiB [FAULT...]: ext2, exfat, ntfs (small=N: N small files
-#         deleted too), tmpfs, ro, faulty (ext2 behind tests/faulty/faultfs.py),
-#         fat12 (a diskette in A:), fat32, missing (no medium), - (none)
+# drive   KIND SIZE_MiB [OPTION...]: ext2, exfat, ntfs, tmpfs, ro, faulty (ext2
+#         behind tests/faulty/faultfs.py, the options its faults), fat12 (a
+#         diskette in A:), fat32, missing (no medium), - (none); small=N (N
+#         small files deleted too), kept (the user's files), names (files of
+#         long names deleted, in the root and in a kept folder), link (a link
+#         to a folder outside the drive)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
 #         (no help file), win98, two (a second instance on h:), dist (the
 #         release zip's program), unit:FILTER (unit tests on the full drive)
@@ -15,7 +18,9 @@
 #         Help enabled, list shown), measured=yes (what the drive reports),
 #         viewer=shown|absent, shown>=MS (the window's delay), code=N,
 #         markers=0, left=N (fill files), fsck=yes, free=same, kept=yes (the
-#         user's own files, planted with the markers, untouched)
+#         user's own files, planted with the markers, untouched), names=0
+#         (pieces of the deleted names in the image, and names a recovery
+#         tool lists), outside=same (nothing written through the link)
 . "$(dirname "$0")/../../scripts/wine/drives.sh" "$1" "$2"
 TESS_FAILURES=0 TESS_CHECKS=0
 tess_check() { # description, then a command that must succeed
@@ -49,15 +54,16 @@ DIR="$TESS_TMP/stick" BACK="$TESS_TMP/back"
 mkdir -p "$SHOTS"
 
 SCENARIOS=$(cat <<'EOF'
-exFAT stick chosen in the list | exfat 32 | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
+exFAT stick chosen in the list | exfat 32 names | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded state=00111 code=0 markers=0 names=0 left=0 fsck=yes free=same
 ext2 stick chosen in the list | ext2 16 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
-NTFS stick with small deleted files, chosen in the list | ntfs 32 small=400 | list | ok yes wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ state=00111 code=0 markers=0 left=0 fsck=yes free=same
+NTFS stick with small deleted files, chosen in the list | ntfs 32 small=400 names | list | ok yes wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ state=00111 code=0 markers=0 left=0 fsck=yes free=same
 NTFS: more free records than one process has names | ntfs 96 small=18000 | cmd | ok wait check stop quit | last=Not enough file names for the free records of the file table on drive g: has=^17575 free records of the file table were overwritten$ state=01010 code=1 left=0
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
-diskette in A: through the FAT driver, no question | fat12 1 | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 markers=0 left=0 fsck=yes
-FAT32 stick with 512-byte clusters | fat32 34 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
+diskette in A: through the FAT driver, no question | fat12 1 names | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 markers=0 names=0 left=0 fsck=yes
+FAT32 stick with 512-byte clusters | fat32 34 names | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 names=0 left=0 fsck=yes
+a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check quit | last=Operation succeeded code=0 left=0 outside=same
 the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
 failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
@@ -71,7 +77,7 @@ Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check 
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
 Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
 Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
-two instances: each cleans only its own drive | tmpfs 16 | two | second ok wait check quit | last=Operation succeeded code=0 left=0
+two instances: each cleans only its own drive | ext2 16 | two | second ok wait check quit | last=Operation succeeded code=0 left=0
 Windows 98 is refused | - | win98 | | code=255
 the release zip's program starts and quits | - | dist | check quit | state=10111 code=0
 FileWrite on a full drive gives 0 | tmpfs 2 | unit:FullDrive.* | | code=0
@@ -87,7 +93,33 @@ markers() { # dir count [MiB]: files of the marker (1 MiB, or a line), on the me
   sync; rm -f "$1"/secret*.txt; sync
 }
 count() { grep -a -c "$MARKER" "$IMAGE"; }
-drive_up() { # kind size faults...
+NAMES=("Quixotic letter to my lawyer about the house R1.docx" "Quixotic medical results of 2026 R2.pdf"
+  "Quixotic passwords R3.txt" "kept/Quixotic letter to my lawyer about the house K1.docx"
+  "kept/Quixotic medical results of 2026 K2.pdf" "kept/Quixotic passwords K3.txt")
+plant_names() { # dir: the names, deleted (a FAT image is written with mtools: IMAGE=)
+  local n
+  if [ "$1" = fat ]; then mmd -i "$IMAGE" ::/kept; echo "keep me" >"$TESS_TMP/k.txt"; mcopy -i "$IMAGE" "$TESS_TMP/k.txt" ::/kept/
+    for n in "${NAMES[@]}"; do mcopy -i "$IMAGE" "$TESS_TMP/k.txt" "::/$n" && mdel -i "$IMAGE" "::/$n"; done; return; fi
+  mkdir -p "$1/kept"; echo "keep me" >"$1/kept/k.txt"
+  for n in "${NAMES[@]}"; do echo "note" >"$1/$n"; done; sync; for n in "${NAMES[@]}"; do rm "$1/$n"; done; sync
+}
+names_found() { # in the raw image: the UTF-16 pieces that one folder entry keeps whole, and the short names
+  /usr/bin/python3 - "$IMAGE" "${NAMES[@]##*/}" <<'PY'
+import sys
+image = open(sys.argv[1], 'rb').read()
+pieces = set()
+for name in sys.argv[2:]:
+    pieces.add(name)  # NTFS: whole
+    for e in range(0, len(name), 13):  # FAT: 5, 6 and 2 characters a long-name entry
+        pieces.update(name[e + a:e + b] for a, b in ((0, 5), (5, 11)))
+    pieces.update(name[e:e + 15] for e in range(0, len(name), 15))  # exFAT: 15 an entry
+found = sum(image.count(p.encode('utf-16-le')) for p in pieces if len(p) >= 5)
+print(found + image.count(b'UIXOT~'))  # the short names, first letter gone
+PY
+}
+names_listed() { fls -r -d "$IMAGE" 2>/dev/null | grep -c Quixotic; } # by a recovery tool
+has() { local word=$1 w; shift; for w in "$@"; do [ "$w" = "$word" ] && return 0; done; return 1; }
+drive_up() { # kind size options...
   local kind=$1 size=$2 i; shift 2
   KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST=""
   mkdir -p "$DIR"
@@ -101,7 +133,8 @@ drive_up() { # kind size faults...
       else mkfs.fat -C -F 32 -S 512 -s 1 "$IMAGE" $((size * 1024)); fi >/dev/null
       for i in 1 2; do yes "$MARKER" | head -c 200000 >"$TESS_TMP/secret$i.txt"
         mcopy -i "$IMAGE" "$TESS_TMP/secret$i.txt" ::/ && mdel -i "$IMAGE" "::/secret$i.txt"; done
-      BEFORE=$(count)
+      has names "$@" && plant_names fat
+      BEFORE=$(count) NAMES_BEFORE=$(names_found) LISTED_BEFORE=$(names_listed)
       # The real FAT driver, in a small VM that serves the drive through FUSE.
       LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" \
         -m /dev/sda --rw -o allow_other --pid-file "$TESS_TMP/guest.pid" "$DIR" || return 1
@@ -113,15 +146,20 @@ drive_up() { # kind size faults...
       tess_make_drive "$kind" "$size" "$at"; IMAGE=$TESS_IMAGE
       if [ -n "$IMAGE" ]; then
         # Kept files first: the unused ends of their clusters are no free space.
-        if [ "${1:-}" = kept ]; then # a note, zeros under another name, a name of the fill files' form
+        if has kept "$@"; then # a note, zeros under another name, a name of the fill files' form
           echo "my notes" >"$at/notes.txt"; head -c 4096 /dev/zero >"$at/zeros.bin"; echo "mine" >"$at/_USER.TXT"
           KEPT=$(cd "$at" && md5sum notes.txt zeros.bin _USER.TXT)
         fi
         markers "$at" 3 MiB
         [ "${1%%=*}" = small ] && markers "$at" "${1#small=}" # on NTFS they live in the file table
-        tess_unmount "$at"; BEFORE=$(count); tess_remount "$at"
+        has names "$@" && plant_names "$at"
+        tess_unmount "$at"; BEFORE=$(count) NAMES_BEFORE=$(names_found) LISTED_BEFORE=$(names_listed)
+        tess_remount "$at"
       fi
-      [ "$KIND" = faulty ] && tess_faulty_drive "$BACK" "$DIR" "$@" ;;
+      [ "$KIND" = faulty ] && tess_faulty_drive "$BACK" "$DIR" "$@"
+      if has link "$@"; then # a folder of the test's own, outside the drive
+        mkdir -p "$TESS_TMP/outside"; echo "theirs" >"$TESS_TMP/outside/theirs.txt"; ln -s "$TESS_TMP/outside" "$at/link"
+      fi ;;
   esac
   LOOK=$DIR; [ -n "$TESS_FAULTFS" ] && LOOK=$BACK
   FREE_BEFORE=$(tess_free_kib "$LOOK")
@@ -145,6 +183,13 @@ drive_down() { # after the run: the drive as the user gets it back
     tess_check "deleted data in the free space before ($BEFORE lines)" [ "$BEFORE" -gt 0 ]
     tess_equal "deleted data left in the raw image" "${EXPECT[markers]}" "$(count)"
   fi
+  if [ -n "${EXPECT[names]:-}" ]; then
+    tess_check "deleted names in the image before: $NAMES_BEFORE pieces, $LISTED_BEFORE listed" \
+      [ "$((NAMES_BEFORE > 0 && LISTED_BEFORE > 0))" = 1 ]
+    tess_equal "pieces of deleted names left in the raw image" "${EXPECT[names]}" "$(names_found)"
+    tess_equal "deleted names a recovery tool lists" "${EXPECT[names]}" "$(names_listed)"
+  fi
+  [ -n "${EXPECT[outside]:-}" ] && tess_equal "nothing written outside the drive" theirs.txt "$(ls -A "$TESS_TMP/outside")"
   if [ -n "${EXPECT[fsck]:-}" ]; then
     case $KIND in ext2 | faulty) e2fsck -f -n "$IMAGE" ;; exfat) fsck.exfat -n "$IMAGE" ;; ntfs) ntfsfix -n "$IMAGE" ;;
       fat*) fsck.fat -n "$IMAGE" ;; esac >"$TESS_TMP/fsck.log" 2>&1
@@ -220,7 +265,7 @@ start_tool() {
       cp "$TESS_EXE" "$TESS_TMP/Tessarine98.exe"; TESS_RUN_EXE="$TESS_TMP/Tessarine98.exe"
       "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1
       tess_on_exit "$WINE64 reg delete 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /f" ;;
-    two) tess_make_drive tmpfs 16 "$TESS_TMP/two"; tess_map_removable h "$TESS_TMP/two" ;;
+    two) tess_make_drive ext2 16 "$TESS_TMP/two"; tess_map_removable h "$TESS_TMP/two" ;;
     dist) # the program as a release zip holds it: system DLLs only, a GUI program that XP runs
       bash "$TESS_SRC/scripts/dist.sh" "$TESS_TMP/dist" "$(basename "$TESS_BIN")" >/dev/null
       unzip -q "$TESS_TMP"/dist/*.zip -d "$TESS_TMP/dist"; TESS_RUN_EXE="$TESS_TMP/dist/Tessarine.exe"

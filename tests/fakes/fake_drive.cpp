@@ -65,6 +65,17 @@ HANDLE FileOpen(const char* name, const char*) {
     if (Ntfs() && isNew) {
         --gFakeDrive.freeRecords;
     }
+    std::string path = name;
+    FakeFolder& folder = gFakeDrive.folders[path.substr(0, path.rfind('\\') + 1)];
+    if (isNew && (folder.refuses || folder.reparse)) {
+        SetLastError(ERROR_ACCESS_DENIED);
+        return nullptr;
+    }
+    if (isNew && !Ntfs() && gFakeDrive.freeSectors == 0 && folder.freeEntries-- == 0) {
+        folder.freeEntries = 0;
+        SetLastError(ERROR_DISK_FULL);
+        return nullptr;
+    }
     FakeFile& file = gFakeDrive.files[name];
     gFakeDrive.freeSectors += file.sectors; // "w" empties an existing file
     file.sectors = 0;
@@ -97,26 +108,41 @@ unsigned FileRead(void* buffer, unsigned size, unsigned count, HANDLE handle) {
     return got / size;
 }
 
-// The root's entries as they were at the first call.
-std::vector<std::string> gListing;
+// A folder's entries as they were at the first call.
+std::vector<FoundFile> gListing;
 size_t gListed;
 
 bool FileFindNext(HANDLE, FoundFile* found) {
     if (gListed == gListing.size()) {
         return false;
     }
-    const std::string& path = gListing[gListed++];
-    lstrcpynA(found->name, path.c_str() + 3, sizeof found->name);
-    found->folder = gFakeDrive.files[path].folder;
-    found->size = gFakeDrive.files[path].sectors * 512;
+    *found = gListing[gListed++];
     return true;
 }
 
-HANDLE FileFindFirst(const char*, FoundFile* found) {
+HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
+    std::string folder = pattern, prefix = folder.substr(folder.rfind('\\') + 1);
+    folder.resize(folder.size() - prefix.size());
+    prefix.pop_back(); // the "*"
+    auto in = [&](const std::string& path) {
+        return path.size() > folder.size() && path.rfind(folder + prefix, 0) == 0 &&
+               path.find('\\', folder.size()) >= path.size() - 1;
+    };
     gListing.clear();
     gListed = 0;
     for (const auto& file : gFakeDrive.files) {
-        gListing.push_back(file.first);
+        if (in(file.first)) {
+            gListing.push_back({"", file.second.folder, false, file.second.sectors * 512});
+            lstrcpynA(gListing.back().name, file.first.c_str() + folder.size(), MAX_PATH);
+        }
+    }
+    for (const auto& sub : gFakeDrive.folders) {
+        if (in(sub.first)) {
+            gListing.push_back({"", true, sub.second.reparse, 0});
+            lstrcpynA(gListing.back().name,
+                      sub.first.substr(folder.size(), sub.first.size() - folder.size() - 1).c_str(),
+                      MAX_PATH);
+        }
     }
     return FileFindNext(nullptr, found) ? reinterpret_cast<HANDLE>(1) : nullptr;
 }

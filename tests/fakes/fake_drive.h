@@ -20,6 +20,14 @@ struct FakeFile {
     unsigned long long readBytes = 0;
 };
 
+// A folder of the drive ("E:\\docs\\"; the root is "E:\\"): on a full drive it
+// cannot grow, and takes only as many new files as it has free entries.
+struct FakeFolder {
+    unsigned long long freeEntries = 0;
+    bool refuses = false; // access denied
+    bool reparse = false; // a link: no file may be made there
+};
+
 struct FakeDrive {
     bool present = true;
     unsigned long long freeSectors = 0;
@@ -46,6 +54,7 @@ struct FakeDrive {
     int shrinkAfterWrites = -1;      // after this many writes another program takes...
     unsigned long long shrinkBy = 0; // ...this many free sectors
     std::map<std::string, FakeFile> files;
+    std::map<std::string, FakeFolder> folders;
     std::vector<std::string> openOrder;
     std::vector<std::string> deleted;
     std::vector<unsigned> requests; // sector counts asked by each write

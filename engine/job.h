@@ -1,0 +1,68 @@
+// What the files of the cleaning job share: the worker's own fields, how a
+// step of the job ends, and the helpers that make fill files. Only the
+// worker thread uses any of it.
+#ifndef TESSARINE_ENGINE_JOB_H
+#define TESSARINE_ENGINE_JOB_H
+
+#include <windows.h>
+
+#include "engine/fill_files.h"
+
+// The worker's own fields; no other thread touches them.
+struct WorkerFields {
+    unsigned long long freeBytes;
+    unsigned long long totalSectors;
+    long long remainingSectors;
+    unsigned sectorsInFile;
+    unsigned lastWritten;
+    HANDLE fillFile;
+    char* writeBuffer;
+    FillFileNode* fillListHead;
+    FillFileNode* fillListTail;
+    FillFileNode* fillListBeforeTail; // so that a file never made can be forgotten
+    char rootPath[4];
+    // Every sector this job wrote, and the most it may write.
+    unsigned long long writtenSectors;
+    unsigned long long writeLimit;
+    // The first folder whose free entries outnumbered the names left.
+    char namelessFolder[MAX_PATH];
+};
+
+extern WorkerFields gWorker;
+
+// How a fill ends. Only kFillComplete is a success: a measurement taken after
+// a write that got nothing found no whole free sector.
+enum FillEnd {
+    kFillGoesOn, // not over: the fill file is open
+    kFillComplete,
+    kFillStopped,
+    kFillMeasureLost,  // the drive could not be measured again
+    kFillUnwritable,   // the drive reports free sectors that no write takes
+    kFillNoName,       // the next fill file had no name...
+    kFillNoMemory,     // ...or no list node...
+    kFillNotOpened,    // ...or could not be opened, while space was still free
+    kFillFlushFailed,  // a fill file's zeros may not have reached the medium
+    kFillNoRecordName, // free records of the file table may be left: no name for them
+    kFillNoEntryName,  // free entries of a folder may be left: no name for them
+};
+
+// Formats into the shared message buffer and logs it.
+void LogLine(const char* format, ...);
+
+// Closes the current fill file, flushed first unless told otherwise; false
+// when the flush failed.
+bool CloseFillFile(bool flush = true);
+
+// Names the next fill file in folder ("e:\" or "e:\docs\"), nameLength
+// characters long when that is longer than the plain name, records it in the
+// list and opens it. Nothing is logged but "Creating file" (when announced).
+FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce);
+
+// Takes the file that StartFillFile has just failed to open off the list.
+void ForgetLastFillFile();
+
+// The steps after a complete fill: NTFS's free records, then the free
+// entries of every folder.
+FillEnd CleanAfterFill();
+
+#endif
