@@ -22,7 +22,7 @@ PRESETS="win64"
 DIR="$TESS_TMP/drive"
 RAW="$TESS_TMP/raw"
 mkdir -p "$RAW"
-: >"$RAW/timings.txt"; : >"$RAW/pings.txt"; : >"$RAW/stops.txt"; : >"$RAW/records.txt"; : >"$RAW/leftovers.txt"
+: >"$RAW/timings.txt"; : >"$RAW/pings.txt"; : >"$RAW/stops.txt"; : >"$RAW/records.txt"; : >"$RAW/leftovers.txt"; : >"$RAW/names.txt"
 
 now() { date +%s.%N; }
 record() { echo "$1|$2|$3|$4" >>"$RAW/timings.txt"; } # drive contender seconds bytes
@@ -52,7 +52,10 @@ run_dd() { # label
 }
 
 make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
-  if [ "$1" = throttled ]; then
+  if [ "$1" = ram ]; then # ext2 in memory: a tmpfs has no folder entries to run out of
+    mkdir -p "$TESS_TMP/ram"; mount -t tmpfs -o size=$(($2 + 64))m tmpfs "$TESS_TMP/ram"; tess_on_exit "umount -l $TESS_TMP/ram"
+    TESS_TMP="$TESS_TMP/ram" tess_make_drive ext2-4096 "$2" "$DIR"
+  elif [ "$1" = throttled ]; then
     tess_make_drive tmpfs "$2" "$TESS_TMP/back"
     tess_faulty_drive "$TESS_TMP/back" "$DIR" "$3"
   else
@@ -69,6 +72,7 @@ unmap_drive() { # the drive at DIR and its letter g: gone
   tess_unmount "$DIR"
   [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null
   TESS_LOOP=""
+  mountpoint -q "$TESS_TMP/ram" && umount -l "$TESS_TMP/ram" # the memory back
   tess_unmap_drive g
 }
 
@@ -82,7 +86,7 @@ bench_drive() { # kind size-MiB rounds label [faults]
   done
 }
 
-bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"
+bench_drive ram 4096 "$REPEAT" "ext2 of 4 GiB in memory"
 drop_drive
 bench_drive ext2-4096 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"
 drop_drive
@@ -123,6 +127,31 @@ tess_map_removable g "$DIR"
 "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
   awk '/Cleaning un-used sectors/ {t0 = $1} /left by an earlier run/ {print $1 - t0}' >>"$RAW/leftovers.txt"
 unmap_drive
+
+# The names of deleted files: 10,000 deleted from one folder (a live file after
+# them, so that the folder keeps its size), the step timed from its first line
+# to its last; the engine alone. exFAT through FUSE, FAT32 through the real FAT
+# driver in a small VM.
+echo "bench: the names of 10,000 deleted files"
+mkdir -p "$TESS_TMP/many"
+for i in $(seq -w 1 10000); do : >"$TESS_TMP/many/$i deleted letter to the lawyer.txt"; done
+echo keep >"$TESS_TMP/zz keep.txt"
+time_names() { # label
+  "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
+    awk -v label="$1" '/Cleaning the names/ {t0 = $1} / free entries of folders were overwritten/ {print label "|" $2 "|" $1 - t0}' \
+    >>"$RAW/names.txt"
+}
+tess_make_drive exfat 64 "$DIR"
+mkdir "$DIR/big"; cp "$TESS_TMP"/many/* "$TESS_TMP/zz keep.txt" "$DIR/big/"; sync; rm "$DIR"/big/[0-9]*; sync
+tess_map_removable g "$DIR"
+time_names "exFAT 64 MiB (FUSE)"
+unmap_drive
+IMAGE="$TESS_TMP/fat.img"
+mkfs.fat -C -F 32 -S 512 -s 1 "$IMAGE" $((64 * 1024)) >/dev/null
+mmd -i "$IMAGE" ::/big; mcopy -i "$IMAGE" "$TESS_TMP"/many/* "$TESS_TMP/zz keep.txt" ::/big/; mdel -i "$IMAGE" "::/big/[0-9]*"
+LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" -m /dev/sda --rw \
+  -o allow_other "$DIR" && tess_map_removable g "$DIR" && time_names "FAT32 64 MiB, 512-byte clusters (Linux driver in a VM)"
+guestunmount "$DIR"; tess_unmap_drive g
 
 mkdir -p "$here/bench/raw"
 rm -f "$here/bench/raw"/*

@@ -1,13 +1,9 @@
-// Fill-file names: the process id in base 32, the odometer of the counter,
-// names taken in the target folder, giving up.
+// Fill-file names: the process id in base 32, the form that tells an earlier
+// run's files, padding. The odometer of the counter shows in the fill-loop
+// rows (names taken, names running out).
 #include <gtest/gtest.h>
 
-#include <string>
-
-#include <windows.h>
-
 #include "engine/fill_files.h"
-#include "test_support.h"
 
 namespace {
 
@@ -36,52 +32,13 @@ TEST(FillNames, TheFillFileForm) {
     }
 }
 
-// Each row: names made in the folder first, then what the calls give.
-TEST(FillNames, CounterTakenNamesAndGivingUp) {
-    char digits[16];
-    FormatProcessIdBase32(GetCurrentProcessId(), digits);
-    const std::string p = std::string("_") + digits + ".";
-    std::string folder = MakeScratchFolder("names"), other = MakeScratchFolder("other");
-    WriteWholeFile(other + p + "AAA", "names in other folders do not count");
-    // clang-format off
-    const struct {
-        const char* name;
-        std::vector<std::string> taken;               // files, or folders when ending in "/"
-        std::vector<std::pair<int, const char*>> got; // (call, counter); null: no name
-    } rows[] = {
-        {"an odometer, last letter fastest", {}, {{1, "AAA"}, {2, "AAB"}, {26, "AAZ"}, {27, "ABA"}, {676, "AZZ"},
-          {677, "BAA"}, {17576, "ZZZ"}, {17577, "AAA"}, {17578, "AAB"}}},
-        {"a taken name advances the letter left of the one just changed; a folder counts too",
-         {"AAA", "ABC/"}, {{1, "ABA"}, {2, "ABB"}, {3, "ACC"}}},
-        {"gives up when the counter runs out twice in a call", {"AAA", "ABA", "BBA"}, {{1, nullptr}, {2, nullptr}}},
-    };
-    // clang-format on
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        ResetTempNames();
-        for (const std::string& t : row.taken) {
-            std::string path = folder + p + t.substr(0, 3);
-            t.back() == '/' ? (void)CreateDirectoryA(path.c_str(), nullptr) : WriteWholeFile(path, "keep me");
-        }
-        int call = 0;
-        for (const auto& expected : row.got) {
-            const char* name = nullptr;
-            while (call < expected.first) {
-                name = NextTempName(folder.c_str()), ++call;
-            }
-            EXPECT_EQ(name == nullptr ? "<none>" : std::string(name),
-                      expected.second == nullptr ? "<none>" : p + expected.second)
-                << "call " << call;
-        }
-        for (const std::string& t : row.taken) {
-            std::string path = folder + p + t.substr(0, 3);
-            DeleteFileA(path.c_str()), RemoveDirectoryA(path.c_str());
-        }
-    }
-    DeleteFileA((other + p + "AAA").c_str());
-    RemoveDirectoryA(other.c_str());
-    RemoveDirectoryA(folder.c_str());
-    ResetTempNames();
+// A name padded to a length keeps its form but for the zeros before the id.
+TEST(FillNames, PaddedNames) {
+    char out[64];
+    PadTempName("_16I.AAA", 12, out);
+    EXPECT_STREQ(out, "_000016I.AAA");
+    PadTempName("_16I.AAA", 5, out);
+    EXPECT_STREQ(out, "_16I.AAA");
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Where the help file is looked for, and where HTML Help is loaded from.
+// Where HTML Help is loaded from.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -8,24 +8,6 @@
 #include "ui/help.h"
 
 namespace {
-
-TEST(HelpFilePath, BesideTheExecutableAndNeverPastTheBuffer) {
-    const std::string deep = "C:\\" + std::string(30, 'd') + "\\Tessarine.exe";
-    const struct {
-        std::string exe;
-        const char* help;
-        size_t size = 1024;
-    } rows[] = {
-        {"C:\\Program Files\\Tessarine\\Tessarine.exe", "C:\\Program Files\\Tessarine\\Tessarine.chm"},
-        {"Tessarine.exe", "Tessarine.chm"},
-        {deep, "Tessarine.chm", 20}, // the folder does not fit
-    };
-    for (const auto& row : rows) {
-        char out[1024];
-        HelpFilePath(row.exe.c_str(), out, row.size);
-        EXPECT_STREQ(out, row.help) << row.exe;
-    }
-}
 
 // The control is loaded by full path only: a registered path that is not
 // absolute names a file of the system folder.

@@ -13,9 +13,7 @@ using L = std::vector<std::string>;
 TEST(MessageLog, LinesDropNewlinesAndAreCutAt255) {
     // clang-format off
     const struct { const char* name; std::string text, line; } rows[] = {
-        {"leading newline", "\nWorking... This may take some time", "Working... This may take some time"},
-        {"parts joined", "one\ntwo\nthree", "onetwothree"}, {"carriage return stays", "a\r\nb", "a\rb"},
-        {"empty", "", ""}, {"only newlines", "\n\n", ""},
+        {"parts joined", "\none\ntwo\nthree", "onetwothree"}, {"carriage return stays", "a\r\nb", "a\rb"},
         {"exactly 255", std::string(255, 'x'), std::string(255, 'x')},
         {"longer is cut", std::string(300, 'y'), std::string(255, 'y')},
         {"newlines do not count", std::string(10, '\n') + std::string(260, 'z'), std::string(255, 'z')},
@@ -32,15 +30,11 @@ TEST(MessageLog, LinesDropNewlinesAndAreCutAt255) {
 TEST(MessageLog, TextsSplitAtNewlines) {
     // clang-format off
     const struct { const char* name; std::string text; L lines; } rows[] = {
-        {"empty text adds nothing", "", L{}}, {"one line unchanged", "Either select", L{"Either select"}},
-        {"full stop before a newline is dropped", "word.\n", L{"word"}},
-        {"full stop at the very end stays", "word.", L{"word."}},
-        {"letter before a newline stays", "word\n", L{"word"}}, {"digit before a newline stays", "ok 42\n", L{"ok 42"}},
-        {"two newlines give an empty line", "a\n\nb", L{"a", "", "b"}},
-        {"leading newline gives an empty line", "\nb", L{"", "b"}}, {"no empty line at the end", "a\nb\n", L{"a", "b"}},
-        {"carriage returns dropped", "one\r\ntwo\r\n", L{"one", "two"}},
-        {"only one character dropped", "end.\r\n", L{"end."}},
-        {"high characters are no letters", "caf\xe9\n", L{"caf"}}, {"lone newline", "\n", L{""}},
+        {"empty text adds nothing", "", L{}}, {"full stop before a newline is dropped", "word.\n", L{"word"}},
+        {"full stop at the very end stays", "word.", L{"word."}}, {"digit before a newline stays", "ok 42\n", L{"ok 42"}},
+        {"empty lines, none at the end", "\na\n\nb\n", L{"", "a", "", "b"}},
+        {"carriage returns dropped, only one character", "one\r\nend.\r\n", L{"one", "end."}},
+        {"high characters are no letters", "caf\xe9\n", L{"caf"}},
     };
     // clang-format on
     for (const auto& row : rows) {
