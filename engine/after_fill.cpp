@@ -4,6 +4,7 @@
 // deleted file's name in its folder's entry; records and entries are free for
 // reuse, but no free space.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "engine/file_access.h"
