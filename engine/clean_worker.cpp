@@ -47,10 +47,10 @@ void LogLine(const char* format, ...) {
 }
 
 // Data still in a cache when its file is deleted never reaches the medium:
-// every fill file is flushed before it is closed, but for the one a stop
-// leaves. After a stop nothing is promised, and the flush of a large file to
-// a slow stick could outlast the end of the process, leaving the files
-// behind. False when the flush failed.
+// every fill file is flushed before anything counts as done, but for the one
+// a stop leaves. After a stop nothing is promised, and the flush of a large
+// file to a slow stick could outlast the end of the process, leaving the
+// files behind. False when the flush failed.
 bool CloseFillFile(bool flush) {
     if (gWorker.fillFile == nullptr) {
         return true;
@@ -125,14 +125,14 @@ bool MeasureWhatIsLeft(FillEnd* end) {
     return true;
 }
 
-// Closes the current fill file and opens the next. A file that cannot be had
-// ends the fill; that alone is no failure when nothing is free any more (the
-// extra, empty file after an exact fill).
+// Closes the current fill file and opens the next. A full file is closed
+// without a flush: the drive goes on taking the next file's zeros while the
+// cache writes the last file's back, and FlushEarlierFillFiles flushes it
+// once the drive is full. A file that cannot be had ends the fill; that alone
+// is no failure when nothing is free any more (the extra, empty file after
+// an exact fill).
 bool ChangeFillFile(FillEnd* end) {
-    if (!CloseFillFile()) {
-        *end = kFillFlushFailed;
-        return false;
-    }
+    CloseFillFile(false);
     FillEnd opened = StartFillFile(gWorker.rootPath, 0, true);
     if (opened == kFillGoesOn) {
         return true;
@@ -204,22 +204,46 @@ FillEnd FillFreeSpace() {
     }
 }
 
+// Flushes the fill files before the last, which were closed unflushed (the
+// cache of a file outlives its handle): the first that cannot be opened or
+// flushed is returned, null when all were.
+const FillFileNode* FlushEarlierFillFiles() {
+    for (const FillFileNode* node = gWorker.fillListHead; node != gWorker.fillListTail; node = node->Next) {
+        HANDLE file = FileOpen(node->Name, "r+");
+        bool flushed = file != nullptr && FileFlush(file) == 0;
+        if (file != nullptr) {
+            FileClose(file);
+        }
+        if (!flushed) {
+            return node;
+        }
+    }
+    return nullptr;
+}
+
 // The one place that turns the end of a fill into the job's outcome and its
-// report. The last fill file is flushed first: a success needs its zeros on
+// report. The fill files are flushed first: a success needs their zeros on
 // the medium and, on NTFS, the free records of the file table taken too.
 // Every fill file is deleted before the outcome is told: a success also
 // needs them all gone, and a file that stays has been named by then.
 JobOutcome ConcludeFill(FillEnd end) {
-    if (!CloseFillFile(end != kFillStopped) && end == kFillComplete) {
+    // The file whose zeros did not reach the medium, or that could not be
+    // opened; the list is gone after the deletion.
+    char last[MAX_PATH] = "";
+    const FillFileNode* unflushed = nullptr;
+    if (!CloseFillFile(end != kFillStopped)) {
+        unflushed = gWorker.fillListTail;
+    } else if (end == kFillComplete) {
+        unflushed = FlushEarlierFillFiles();
+    }
+    if (unflushed != nullptr && end == kFillComplete) {
         end = kFillFlushFailed;
+        lstrcpynA(last, unflushed->Name, sizeof last);
     }
     if (end == kFillComplete) {
         end = CleanAfterFill();
     }
-    // The file whose zeros did not reach the medium, or that could not be
-    // opened; the list is gone after the deletion.
-    char last[MAX_PATH] = "";
-    if (gWorker.fillListTail != nullptr) {
+    if (last[0] == '\0' && gWorker.fillListTail != nullptr) {
         lstrcpynA(last, gWorker.fillListTail->Name, sizeof last);
     }
     unsigned left = DeleteFillFiles(gWorker.fillListHead);

@@ -138,11 +138,22 @@ bool FileExists(const char* path) {
 }
 
 bool FileDelete(const char* path) {
-    // The call's result is not enough: a deletion can be carried out only when
-    // the file is closed, and fail then unseen (Wine unlinks at the close).
-    // Only "no such file" proves it gone: a drive pulled out or not ready
-    // cannot be asked, and its file may well be there.
-    DeleteFileA(path);
+    // The file is emptied before it goes, by this thread: Wine frees a
+    // deleted file's clusters in its server, where a file of 2 GiB would hold
+    // up every thread's calls (the window's too) for a tenth of a second.
+    HANDLE file =
+        CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+        SetEndOfFile(file);
+        CloseHandle(file);
+    } else {
+        DeleteFileA(path);
+    }
+    // The calls' results are not enough: a deletion can be carried out only
+    // when the file is closed, and fail then unseen (Wine unlinks at the
+    // close). Only "no such file" proves it gone: a drive pulled out or not
+    // ready cannot be asked, and its file may well be there.
     if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
         return false;
     }

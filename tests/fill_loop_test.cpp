@@ -130,9 +130,9 @@ const Row kRows[] = {
      kJobFailed, {"AAA"}, {"1000 sectors of free space could not be written"}, {{256, 3}, {232, 1}, {256, 64}}},
     {"the flush fails", [] { gFakeDrive.freeSectors = 2847, gFakeDrive.failFlushAt = 1; },
      kJobFailed, {"AAA"}, {"Error writing file [" + Name("AAA") + "]"}, {}},
-    {"the flush of a full file fails: no next file",
-     [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.failFlushAt = 1; },
-     kJobFailed, {"AAA"}, {"Error writing file [" + Name("AAA") + "]"}, {{256, 16383}, {255, 1}}},
+    {"the flush of an earlier, full file fails: that file is named",
+     [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.failFlushAt = 2; },
+     kJobFailed, {"AAA", "AAB"}, {"Error writing file [" + Name("AAA") + "]"}, {}},
     {"a later fill file cannot be opened while space is free",
      [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.failOpenAt = 1; },
      kJobFailed, {"AAA", "AAB"}, {"Error opening file [" + Name("AAB") + "]"}, {}},
@@ -261,10 +261,14 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         if (succeeded && !gFakeDrive.compresses) {
             EXPECT_EQ(gFakeDrive.taken, realFree) << "every free sector written";
         }
-        // Every fill file is flushed before it is closed, but for one whose
-        // flush failed, and the one a stop leaves: that one is deleted at once.
-        bool stoppedFilling = row.outcome == kJobStopped && row.files.size() != 0 && tail.size() == 1;
-        EXPECT_EQ(gFakeDrive.unflushedCloses, gFakeDrive.failFlushAt >= 0 || stoppedFilling ? 1 : 0);
+        // A success flushed every file after its last write; a stop during the
+        // fill flushes nothing: the file it leaves is deleted at once.
+        if (succeeded) {
+            EXPECT_EQ(gFakeDrive.unflushedDeletes, 0);
+        }
+        if (row.outcome == kJobStopped && row.files.size() != 0 && tail.size() == 1) {
+            EXPECT_EQ(gFakeDrive.flushes, 0);
+        }
         EXPECT_EQ(gFakeDrive.dirtyWrites, 0) << "nothing but zeros is written";
         // Every file closed, deleted in creation order; nothing left but what the row says.
         unsigned left = 0;

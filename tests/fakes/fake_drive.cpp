@@ -54,11 +54,11 @@ void QueryFileSystemName(const char*, char* name, unsigned size) {
     lstrcpynA(name, gFakeDrive.fileSystem, static_cast<int>(size));
 }
 
-HANDLE FileOpen(const char* name, const char*) {
+HANDLE FileOpen(const char* name, const char* mode) {
     int attempt = gFakeDrive.opens++;
     gFakeDrive.present = gFakeDrive.present && attempt != gFakeDrive.vanishAtOpen;
-    bool isNew = gFakeDrive.files.count(name) == 0;
-    if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present ||
+    bool isNew = gFakeDrive.files.count(name) == 0, emptied = strchr(mode, 'w') != nullptr;
+    if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present || (isNew && !emptied) ||
         (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
         return nullptr;
     }
@@ -77,8 +77,10 @@ HANDLE FileOpen(const char* name, const char*) {
         return nullptr;
     }
     FakeFile& file = gFakeDrive.files[name];
-    gFakeDrive.freeSectors += file.sectors; // "w" empties an existing file
-    file.sectors = 0;
+    if (emptied) { // "w" empties an existing file
+        gFakeDrive.freeSectors += file.sectors;
+        file.sectors = 0;
+    }
     file.open = true;
     gFakeDrive.openOrder.push_back(name);
     return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
@@ -154,9 +156,6 @@ int FileClose(HANDLE handle) {
     if (file == nullptr || !file->open) {
         return -1;
     }
-    if (!file->flushed) {
-        ++gFakeDrive.unflushedCloses;
-    }
     file->open = false;
     return 0;
 }
@@ -225,6 +224,7 @@ bool FileDelete(const char* path) {
     if (it == gFakeDrive.files.end()) {
         return true;
     }
+    gFakeDrive.unflushedDeletes += it->second.flushed ? 0 : 1;
     gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
     gFakeDrive.freeSectors += gFakeDrive.compresses ? 0 : it->second.sectors;
     gFakeDrive.files.erase(it);

@@ -13,7 +13,7 @@
 struct FakeFile {
     unsigned long long sectors = 0;
     bool open = false;
-    bool flushed = false; // flushed since its last write
+    bool flushed = false; // flushed since its last write, through any handle
     // Left on the drive before the run: its last byte is not zero, another
     // program has it open, it cannot be deleted, it is a folder.
     bool dataAtEnd = false, inUse = false, undeletable = false, folder = false;
@@ -62,8 +62,8 @@ struct FakeDrive {
     int writes = 0;
     int flushes = 0;
     unsigned long long taken = 0; // sectors written in all
-    int unflushedCloses = 0;
-    int dirtyWrites = 0; // writes of sectors that were not all zeros
+    int unflushedDeletes = 0;     // files deleted with writes that were not flushed
+    int dirtyWrites = 0;          // writes of sectors that were not all zeros
 };
 
 extern FakeDrive gFakeDrive;
