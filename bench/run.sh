@@ -1,16 +1,23 @@
 #!/bin/bash
 # make bench: the time to fill a drive's whole free space and give it back,
 # for Tessarine (each build that this machine can run, under Wine, the drive
-# on the command line, Ok pressed by the test driver, timed from the start
-# order to the deletion of the last fill file) against dd bs=128k conv=fsync
-# and the deletion of its file, alternating, on drives large enough that a
-# run takes seconds; on a drive throttled to a USB 2 stick's speed also the
-# time from a Stop to its log line; and on NTFS the time the free records of
-# the file table take. Writes bench/results.md and keeps the raw figures in
-# bench/raw/. Needs root (it mounts its scratch drives); touches no other drive.
+# on the command line, Ok pressed by the bench's stopwatch), for the bare
+# write loop (bench/bare_fill.cpp, the same build, under Wine) and for dd
+# bs=128k conv=fsync and the deletion of its file. Every run is timed the
+# same way, from outside: from the first file that appears on the drive to
+# the drive as it was again (bench/drive_watch.py). Runs alternate, their
+# order turning each round, and each starts right after a warm-up that writes
+# and deletes more than the drive holds on a scratch tmpfs: this virtual
+# machine hands freed memory back to its host, and a run that gets memory
+# the host took back writes at half speed. On a drive throttled to a USB 2
+# stick's speed also the time from a Stop to its log line; on NTFS the time
+# the free records of the file table take; the names of deleted files; an
+# earlier run's leftover. Writes bench/results.md and keeps the raw figures
+# in bench/raw/. Needs root (it mounts its scratch drives); touches no other
+# drive.
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
-REPEAT=${REPEAT:-5}
+REPEAT=${REPEAT:-9}
 [ "$(id -u)" -eq 0 ] || { echo "bench: needs root to mount its scratch drives"; exit 1; }
 dpkg-query -W -f='${Status}' bc 2>/dev/null | grep -q 'install ok installed' ||
   { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q bc >/dev/null; }
@@ -22,47 +29,78 @@ PRESETS="win64"
 DIR="$TESS_TMP/drive"
 RAW="$TESS_TMP/raw"
 mkdir -p "$RAW"
-: >"$RAW/timings.txt"; : >"$RAW/pings.txt"; : >"$RAW/stops.txt"; : >"$RAW/records.txt"; : >"$RAW/leftovers.txt"; : >"$RAW/names.txt"
+for f in timings pings stops steps records leftovers names; do : >"$RAW/$f.txt"; done
 
-now() { date +%s.%N; }
-record() { echo "$1|$2|$3|$4" >>"$RAW/timings.txt"; } # drive contender seconds bytes
+record() { echo "$1|$2|$3|$4" >>"$RAW/timings.txt"; } # drive contender seconds round
+WARM="$TESS_TMP/warm"
+mkdir -p "$WARM"; mount -t tmpfs -o size=6g tmpfs "$WARM"; tess_on_exit "tess_unmount $WARM"
+warm_up() { head -c "${WARM_MIB}M" /dev/zero >"$WARM/w"; rm -f "$WARM/w"; }
+watch_begin() { # the outside stopwatch, watching DIR before the run starts
+  python3 "$here/bench/drive_watch.py" "$DIR" 900 >"$TESS_TMP/watch.out" 2>&1 &
+  WATCH_PID=$!
+  until grep -q ready "$TESS_TMP/watch.out" 2>/dev/null; do sleep 0.02; done
+}
+watch_end() { # prints the run's seconds
+  wait "$WATCH_PID"
+  tail -1 "$TESS_TMP/watch.out"
+}
 
-run_tessarine() { # preset drive-label [warm-up]
-  local bin="$here/build/$1" loader w out
+run_tessarine() { # preset drive-label round ("warm-up": not recorded)
+  local bin="$here/build/$1" loader w out seconds
   loader=$(tess_wine_loader "$bin/Tessarine.exe")
   "$loader" "$bin/Tessarine.exe" g: >/dev/null 2>&1 &
   local pid=$!
   w=$("$loader" "$bin/tools/tdriver.exe" wait-windows 1 30000 | tr -d '\r' | head -1)
   [ -n "$w" ] || { echo "bench: Tessarine's window did not appear"; exit 1; }
+  warm_up
+  watch_begin
   out=$("$loader" "$bin/bench/watch.exe" run "$w" g: 900000 | tr -d '\r')
+  seconds=$(watch_end)
   "$loader" "$bin/tools/tdriver.exe" click "$w" 105 >/dev/null
   wait "$pid"
-  [ -n "${3:-}" ] && return
-  set -- "$1" "$2" $out # succeeded S ended S ping_median_us U ping_max_us U
-  record "$2" "tessarine-$1" "$6" "$FREE_BYTES"
-  echo "$2|tessarine-$1|$8|${10}" >>"$RAW/pings.txt"
+  [ "$3" = warm-up ] && return
+  set -- "$1" "$2" "$3" $out # succeeded S ended S ping_median_us U ping_max_us U
+  record "$2" "tessarine-$1" "$seconds" "$3"
+  echo "$2|tessarine-$1|${9}|${11}" >>"$RAW/pings.txt"
 }
-run_dd() { # label
-  local t0 t1
-  sync; t0=$(now)
+run_bare() { # preset drive-label round
+  local bin="$here/build/$1"
+  warm_up
+  watch_begin
+  "$(tess_wine_loader "$bin/bench/bare_fill.exe")" "$bin/bench/bare_fill.exe" g: >/dev/null 2>&1
+  record "$2" "bare-$1" "$(watch_end)" "$3"
+}
+run_dd() { # drive-label round
+  warm_up
+  watch_begin
   dd if=/dev/zero of="$DIR/ddfill" bs=128k conv=fsync status=none 2>/dev/null
-  rm -f "$DIR/ddfill"; sync
-  t1=$(now)
-  record "$1" "dd-bs128k" "$(echo "$t1 - $t0" | bc)" "$FREE_BYTES"
+  rm -f "$DIR/ddfill"
+  record "$1" "dd-bs128k" "$(watch_end)" "$2"
+}
+# The engine alone, once per drive: where a run's time goes, from its log.
+run_steps() { # drive-label
+  warm_up
+  "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
+    awk -v label="$1" '/Creating file/ {if (!c) c = $1; created = 1; next}
+      created && !after {after = $1}
+      /Cleaning the names/ {n0 = $1} / free entries of folders were overwritten/ {n1 = $1}
+      /Operation succeeded/ {printf "%s|%.3f|%.3f|%.3f|%.3f\n", label, after - c, n0 - after, n1 - n0, $1 - n1}' \
+    >>"$RAW/steps.txt"
 }
 
+small_tmpfs() { # size-MiB dir: at most 64 files, where a tmpfs would take new names without end
+  mkdir -p "$2"; mount -t tmpfs -o size="$1m",nr_inodes=64 tmpfs "$2"; tess_on_exit "tess_unmount $2"
+}
 make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
-  if [ "$1" = ram ]; then # ext2 in memory: a tmpfs has no folder entries to run out of
-    mkdir -p "$TESS_TMP/ram"; mount -t tmpfs -o size=$(($2 + 64))m tmpfs "$TESS_TMP/ram"; tess_on_exit "umount -l $TESS_TMP/ram"
-    TESS_TMP="$TESS_TMP/ram" tess_make_drive ext2-4096 "$2" "$DIR"
+  if [ "$1" = tmpfs ]; then
+    small_tmpfs "$2" "$DIR"
   elif [ "$1" = throttled ]; then
-    tess_make_drive tmpfs "$2" "$TESS_TMP/back"
+    small_tmpfs "$2" "$TESS_TMP/back"
     tess_faulty_drive "$TESS_TMP/back" "$DIR" "$3"
   else
     tess_make_drive "$1" "$2" "$DIR"
   fi
   tess_map_removable g "$DIR"
-  FREE_BYTES=$(($(tess_free_kib "$DIR") * 1024))
 }
 drop_drive() {
   if [ -n "${TESS_FAULTFS:-}" ]; then tess_drop_faulty "$DIR"; tess_unmount "$TESS_TMP/back"
@@ -72,27 +110,31 @@ unmap_drive() { # the drive at DIR and its letter g: gone
   tess_unmount "$DIR"
   [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP" 2>/dev/null
   TESS_LOOP=""
-  mountpoint -q "$TESS_TMP/ram" && umount -l "$TESS_TMP/ram" # the memory back
   tess_unmap_drive g
 }
 
 bench_drive() { # kind size-MiB rounds label [faults]
   echo "bench: $4"
   make_drive "$1" "$2" "${5:-}"
+  WARM_MIB=$(($2 + 1024))
   run_tessarine win64 "$4" warm-up # the first Wine process after a restart runs slowly
+  local order=(tessarine bare dd) round who preset
   for round in $(seq "$3"); do
-    for preset in $PRESETS; do run_tessarine "$preset" "$4"; run_dd "$4"; done
+    for who in "${order[@]}"; do
+      if [ "$who" = dd ]; then run_dd "$4" "$round"
+      else for preset in $PRESETS; do "run_$who" "$preset" "$4" "$round"; done; fi
+    done
+    order=("${order[@]:1}" "${order[0]}") # each contender takes each place in turn: what ran before matters here
     echo "bench:   round $round done"
   done
+  run_steps "$4"
 }
 
-bench_drive ram 4096 "$REPEAT" "ext2 of 4 GiB in memory"
+bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"
 drop_drive
 bench_drive ext2-4096 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"
 drop_drive
-bench_drive exfat 512 "$REPEAT" "exFAT 512 MiB (FUSE)"
-drop_drive
-bench_drive throttled 256 3 "a USB 2 stick: 256 MiB at 25 MB/s" mbps=25
+bench_drive throttled 256 6 "a USB 2 stick: 256 MiB at 25 MB/s" mbps=25
 # Stop: from the click to its log line, in the middle of a run.
 for round in 1 2 3; do
   "$TESS_LOADER" "$TESS_EXE" g: >/dev/null 2>&1 &
@@ -128,29 +170,32 @@ tess_map_removable g "$DIR"
   awk '/Cleaning un-used sectors/ {t0 = $1} /left by an earlier run/ {print $1 - t0}' >>"$RAW/leftovers.txt"
 unmap_drive
 
-# The names of deleted files: 10,000 deleted from one folder (a live file after
+# The names of deleted files, deleted from one folder (a live file after
 # them, so that the folder keeps its size), the step timed from its first line
-# to its last; the engine alone. exFAT through FUSE, FAT32 through the real FAT
-# driver in a small VM.
-echo "bench: the names of 10,000 deleted files"
+# to its last; the engine alone. exFAT through FUSE (10,000 names), FAT32
+# through the real FAT driver in a small VM without acceleration (2,000: each
+# new file there is a round trip into the emulated machine).
+echo "bench: the names of deleted files"
 mkdir -p "$TESS_TMP/many"
 for i in $(seq -w 1 10000); do : >"$TESS_TMP/many/$i deleted letter to the lawyer.txt"; done
 echo keep >"$TESS_TMP/zz keep.txt"
-time_names() { # label
+time_names() { # label names
   "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
-    awk -v label="$1" '/Cleaning the names/ {t0 = $1} / free entries of folders were overwritten/ {print label "|" $2 "|" $1 - t0}' \
-    >>"$RAW/names.txt"
+    awk -v label="$1" -v names="$2" '/Cleaning the names/ {t0 = $1}
+      / free entries of folders were overwritten/ {print label "|" names "|" $2 "|" $1 - t0}' >>"$RAW/names.txt"
 }
 tess_make_drive exfat 64 "$DIR"
 mkdir "$DIR/big"; cp "$TESS_TMP"/many/* "$TESS_TMP/zz keep.txt" "$DIR/big/"; sync; rm "$DIR"/big/[0-9]*; sync
 tess_map_removable g "$DIR"
-time_names "exFAT 64 MiB (FUSE)"
+time_names "exFAT 64 MiB (FUSE)" 10000
 unmap_drive
 IMAGE="$TESS_TMP/fat.img"
 mkfs.fat -C -F 32 -S 512 -s 1 "$IMAGE" $((64 * 1024)) >/dev/null
-mmd -i "$IMAGE" ::/big; mcopy -i "$IMAGE" "$TESS_TMP"/many/* "$TESS_TMP/zz keep.txt" ::/big/; mdel -i "$IMAGE" "::/big/[0-9]*"
+mmd -i "$IMAGE" ::/big
+mkdir -p "$TESS_TMP/few"; ls "$TESS_TMP/many" | head -2000 | while read -r f; do ln "$TESS_TMP/many/$f" "$TESS_TMP/few/"; done
+mcopy -i "$IMAGE" "$TESS_TMP"/few/* "$TESS_TMP/zz keep.txt" ::/big/; mdel -i "$IMAGE" "::/big/[0-9]*"
 LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" -m /dev/sda --rw \
-  -o allow_other "$DIR" && tess_map_removable g "$DIR" && time_names "FAT32 64 MiB, 512-byte clusters (Linux driver in a VM)"
+  -o allow_other "$DIR" && tess_map_removable g "$DIR" && time_names "FAT32 64 MiB, 512-byte clusters (Linux driver in a VM)" 2000
 guestunmount "$DIR"; tess_unmap_drive g
 
 mkdir -p "$here/bench/raw"
