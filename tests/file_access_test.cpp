@@ -21,6 +21,7 @@ TEST(FileAccess, ModesDeletionAndElements) {
     const struct { const char* mode; bool opens; const char *write, *after; } rows[] = {
         {"r", false, "", "<missing>"}, {"xyz", false, "", "<missing>"}, // no valid disposition
         {"wb", true, "0123456789", "0123456789"}, {"wb", true, "new", "new"}, {"a", true, "ab", "newab"},
+        {"r+", true, "N", "Newab"}, // the flush of an earlier fill file must keep its zeros
     };
     // clang-format on
     for (const auto& row : rows) {
