@@ -141,15 +141,15 @@ bool FileDelete(const char* path) {
     // The file is emptied before it goes, by this thread: Wine frees a
     // deleted file's clusters in its server, where a file of 2 GiB would hold
     // up every thread's calls (the window's too) for a tenth of a second.
-    HANDLE file =
-        CreateFileA(path, GENERIC_WRITE | DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    // Not through a handle that deletes on its close: through the Linux FAT
+    // driver Wine then leaves the file where it is.
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file != INVALID_HANDLE_VALUE) {
         SetEndOfFile(file);
         CloseHandle(file);
-    } else {
-        DeleteFileA(path);
     }
+    DeleteFileA(path);
     // The calls' results are not enough: a deletion can be carried out only
     // when the file is closed, and fail then unseen (Wine unlinks at the
     // close). Only "no such file" proves it gone: a drive pulled out or not
