@@ -1,5 +1,4 @@
-// The hand-shake's waits: the worker's pause before it announces itself,
-// start-up's wait for it, and the wait for its end.
+// The hand-shake's wait for the worker's end.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
@@ -26,47 +25,6 @@ DWORD WINAPI SlowWorker(void* parameter) {
     }
     Sleep(life->steps == 0 ? INFINITE : 0);
     return 0;
-}
-
-// The window waits for the real worker's pause, with "DialogSemaphore" or
-// without it, and for a worker that never announces itself no longer than
-// the bound.
-TEST(Handshake, StartUpWaitsForTheWorkerWithinTheBound) {
-    // clang-format off
-    const struct { const char* name; bool realWorker, semaphore; DWORD bound, atLeast, below; } rows[] = {
-        {"the worker, with DialogSemaphore", true, true, kHandshakeWaitMs, 1150, 3000},
-        {"the worker, without it", true, false, kHandshakeWaitMs, 1150, 3000},
-        {"a silent worker, with DialogSemaphore", false, true, 500, 480, 1500},
-        {"a silent worker, without it", false, false, 500, 480, 1500}};
-    // clang-format on
-    static WorkerLife silent = {0, 0};
-    for (const auto& row : rows) {
-        SCOPED_TRACE(row.name);
-        gRunState.threadSemaphore.store(nullptr);
-        gRunState.dialogInitSemaphore.store(nullptr);
-        gRunState.dialogSemaphore = row.semaphore ? CreateHandshakeSemaphore("DialogSemaphore") : nullptr;
-        DWORD start = GetTickCount();
-        gRunState.workerThread =
-            row.realWorker ? StartWorkerThread() : CreateThread(nullptr, 0, SlowWorker, &silent, 0, nullptr);
-        ASSERT_NE(gRunState.workerThread, nullptr);
-        WaitForWorkerSignal(row.bound);
-        DWORD elapsed = GetTickCount() - start;
-        EXPECT_GE(elapsed, row.atLeast);
-        EXPECT_LT(elapsed, row.below);
-        if (row.realWorker) {
-            // Both of its semaphores exist before it lets start-up go on, and
-            // without the start order it runs nothing after the dialog's signal.
-            EXPECT_NE(gRunState.threadSemaphore.load(), nullptr);
-            ASSERT_NE(gRunState.dialogInitSemaphore.load(), nullptr);
-            SignalHandshake(gRunState.dialogInitSemaphore.load());
-            EXPECT_EQ(WaitForSingleObject(gRunState.workerThread, 300), static_cast<DWORD>(WAIT_TIMEOUT));
-        }
-        TerminateThread(gRunState.workerThread, 0);
-        CloseHandle(gRunState.workerThread);
-        CloseHandle(gRunState.dialogSemaphore);
-    }
-    gRunState.workerThread = nullptr;
-    gRunState.dialogSemaphore = nullptr;
 }
 
 // The end of the process after a run waits for the worker, through the
