@@ -3,6 +3,11 @@
 // contents in its record of the file table, and every file system keeps a
 // deleted file's name in its folder's entry; records and entries are free for
 // reuse, but no free space.
+//
+// A folder is done only when the file system says it is full. Any other
+// answer names the folder: one that may not be written is passed over, one
+// that fails for another reason makes the run a failure, and a drive that is
+// gone ends it.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -12,6 +17,7 @@
 #include "engine/fill_plan.h"
 #include "engine/free_space.h"
 #include "engine/job.h"
+#include "engine/path_text.h"
 #include "frame/run_state.h"
 
 namespace {
@@ -20,13 +26,76 @@ bool StopRequested() {
     return gRunState.stopRequest.load(std::memory_order_relaxed) != 0;
 }
 
+// Once a drive is gone, every path of it is "not found".
+bool DriveIsThere() {
+    unsigned long long free = 0;
+    return QueryFreeBytes(gWorker.rootPath, &free);
+}
+
+enum Entry { kEntryTaken, kEntryNoData, kEntryFull, kEntryTooLong, kEntryEnds };
+
+// One more empty fill file in folder, of a name length characters long, with
+// the zeros that NTFS keeps in its record; elsewhere the full drive refuses
+// them, which only matters where the data is needed. kEntryEnds sets *end.
+Entry TakeEntry(const char* folder, unsigned length, bool dataNeeded, FillEnd* end) {
+    gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
+    FillEnd opened = StartFillFile(folder, length, false);
+    if (opened == kFillNotOpened) {
+        DWORD error = GetLastError();
+        ForgetLastFillFile(); // never made
+        switch (ClassifyRefusal(error)) {
+        case kFolderFull:
+            return kEntryFull;
+        case kNameTooLong:
+            return kEntryTooLong;
+        case kFolderNotFound: // a folder deleted meanwhile has no entries left
+            *end = DriveIsThere() ? kFillComplete : kFillMeasureLost;
+            return *end == kFillComplete ? kEntryFull : kEntryEnds;
+        case kFolderRefused:
+            *end = kFillFolderRefused;
+            return kEntryEnds;
+        case kRefusedOtherwise:
+            break;
+        }
+        *end = kFillFolderFailed;
+        return kEntryEnds;
+    }
+    if (opened != kFillGoesOn) {
+        *end = opened == kFillNoName ? kFillNoEntryName : opened;
+        return kEntryEnds;
+    }
+    bool taken = FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile) == 1;
+    if (!CloseFillFile()) {
+        *end = kFillFlushFailed;
+        return kEntryEnds;
+    }
+    return taken || !dataNeeded ? kEntryTaken : kEntryNoData;
+}
+
+// How a folder's end is told: a folder that may not be written is named and
+// passed over; the first folder that fails, or has more entries than names,
+// is named as the outcome, a later one at once.
+FillEnd FolderEnd(const char* folder, FillEnd end) {
+    char* first = end == kFillNoEntryName    ? gWorker.namelessFolder
+                  : end == kFillFolderFailed ? gWorker.failedFolder
+                                             : nullptr;
+    if (end == kFillFolderRefused) {
+        LogPathLine("Folder [%s] cannot be written: the names of files deleted in it may be left", folder);
+        return kFillComplete;
+    }
+    if (first != nullptr && first[0] == '\0') {
+        lstrcpynA(first, folder, kMaxPathBytes);
+    } else if (end == kFillFolderFailed) {
+        LogPathLine("Cannot write the free entries of folder [%s]", folder);
+    }
+    return end;
+}
+
 // NTFS keeps the contents of a small file inside the file's record in its file
 // table, and a deleted file's record is free for reuse but is not free space.
 // Once the free clusters are full, small fill files of zeros take the free
 // records, until the file system refuses a new file or its data.
-FillEnd CleanFreeRecords() {
-    char fileSystem[32];
-    QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
+FillEnd CleanFreeRecords(const char* fileSystem) {
     if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
         return kFillComplete;
     }
@@ -34,26 +103,22 @@ FillEnd CleanFreeRecords() {
     FillEnd end = kFillComplete;
     long long records = 0;
     for (;;) {
-        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        FillEnd opened = StartFillFile(gWorker.rootPath, 0, false);
-        if (opened != kFillGoesOn) {
-            if (opened == kFillNoName) {
-                end = kFillNoRecordName;
-            } else if (opened == kFillNoMemory) {
-                end = kFillNoMemory;
-            }
+        Entry entry = TakeEntry(gWorker.rootPath, kEntryNameLength, true, &end);
+        if (entry == kEntryEnds) {
+            end = end == kFillNoEntryName ? kFillNoRecordName : FolderEnd(gWorker.rootPath, end);
             break;
         }
-        bool taken = FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile) == 1;
-        if (!CloseFillFile()) {
-            end = kFillFlushFailed;
-            break;
+        if (entry == kEntryNoData) {
+            // No data in the record: Wine names every drive NTFS, and this
+            // one is not. The file took a folder entry that the names of
+            // deleted files need, longest first.
+            FileDelete(gWorker.fillListTail->Name);
         }
-        if (!taken) {
+        if (entry != kEntryTaken) {
             break;
         }
         ++records;
-        if (gRunState.stopRequest.load(std::memory_order_relaxed) != 0) {
+        if (StopRequested()) {
             end = kFillStopped;
             break;
         }
@@ -64,77 +129,103 @@ FillEnd CleanFreeRecords() {
 
 // Name lengths, longest first: exFAT keeps a name in a set of entries, one
 // per 15 characters and two more, and a free run that is shorter than a set
-// takes no file; a deleted long name leaves a long run. The last, 0, is the
-// plain name: one entry on FAT, a set of three on exFAT.
+// takes no file; a deleted long name leaves a long run. The last is the
+// shortest: one entry on FAT, a set of three on exFAT.
 unsigned NameLength(unsigned round) {
-    return round < 16 ? (17 - round) * 15 : 0;
+    return round < 16 ? (17 - round) * 15 : kEntryNameLength;
 }
-enum : unsigned { kNameRounds = 17 };
+enum : unsigned { kNameRounds = 17, kLongestPath = 32767 };
 
-struct EntryCount {
-    long long entries;
-    long long leftOut; // folders that cannot be written
-};
-
-// Empty fill files in folder until the file system refuses one: on a full
-// drive a folder cannot grow, so they take exactly the entries it has free,
-// and those are the entries of deleted files. Each gets the zeros that NTFS
-// would keep in its record; elsewhere the full drive refuses them.
-FillEnd FillFolderEntries(const char* folder, EntryCount* count) {
-    size_t folderLength = strlen(folder);
-    for (unsigned round = 0; round < kNameRounds; ++round) {
-        unsigned length = NameLength(round);
-        if (folderLength + length >= MAX_PATH) {
-            continue;
+// exFAT puts a set in the first free run that holds it. After the rounds no
+// run is longer than 2, but a set of 19 put into a run of 20 or 21 left 1
+// or 2 entries that no set takes, and the pieces of a deleted name in them.
+// So each set of 19 of the folder's rounds is made again: a set of 3 at the
+// start of the run it leaves, then the one set of 18, 17 or 16 that fits the
+// rest exactly.
+FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* entries) {
+    size_t longest = strlen(folder) + NameLength(0);
+    for (FillFileNode* node = before != nullptr ? before->Next : gWorker.fillListHead; node != nullptr;
+         node = node->Next) {
+        if (strlen(node->Name) != longest || !FileDelete(node->Name)) {
+            continue; // one that stays is named with the rest at the end
         }
-        for (;;) {
-            gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-            FillEnd opened = StartFillFile(folder, length, false);
-            if (opened == kFillNoName) {
-                if (gWorker.namelessFolder[0] == '\0') {
-                    lstrcpynA(gWorker.namelessFolder, folder, sizeof gWorker.namelessFolder);
-                }
-                return kFillNoEntryName;
+        --*entries;
+        static const unsigned kRounds[] = {kNameRounds - 1, 1, 2, 3};
+        for (unsigned round : kRounds) {
+            FillEnd end;
+            Entry entry = TakeEntry(folder, NameLength(round), false, &end);
+            if (entry == kEntryEnds) {
+                return FolderEnd(folder, end);
             }
-            if (opened == kFillNoMemory) {
-                return kFillNoMemory;
-            }
-            if (opened == kFillNotOpened) {
-                DWORD error = GetLastError();
-                ForgetLastFillFile(); // never made
-                if (error == ERROR_ACCESS_DENIED || error == ERROR_WRITE_PROTECT) {
-                    ++count->leftOut;
-                    return kFillComplete;
-                }
-                break;
-            }
-            FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile);
-            if (!CloseFillFile()) {
-                return kFillFlushFailed;
-            }
-            ++count->entries;
+            *entries += entry == kEntryTaken ? 1 : 0;
             if (StopRequested()) {
                 return kFillStopped;
+            }
+            if (entry == kEntryTaken && round != kNameRounds - 1) {
+                break;
             }
         }
     }
     return kFillComplete;
 }
 
-// The names of one folder running out stops no other.
+// Empty fill files in folder until the file system refuses one: on a full
+// drive a folder cannot grow, so they take exactly the entries it has free,
+// and those are the entries of deleted files.
+FillEnd FillFolderEntries(const char* folder, bool retile, long long* entries) {
+    size_t units = Utf16Length(folder) + 4; // and the long-path form's "\\?\"
+    FillFileNode* before = gWorker.fillListTail;
+    for (unsigned round = 0; round < kNameRounds; ++round) {
+        unsigned length = NameLength(round);
+        if (units + (length > kMaxTempNameLength ? length : kMaxTempNameLength) >= kLongestPath) {
+            continue;
+        }
+        for (;;) {
+            FillEnd end;
+            Entry entry = TakeEntry(folder, length, false, &end);
+            if (entry == kEntryEnds) {
+                return FolderEnd(folder, end);
+            }
+            if (entry == kEntryTooLong && length == kEntryNameLength) {
+                return FolderEnd(folder, kFillFolderFailed);
+            }
+            if (entry != kEntryTaken) {
+                break; // the next, shorter names
+            }
+            ++*entries;
+            if (StopRequested()) {
+                return kFillStopped;
+            }
+        }
+    }
+    return retile ? RetileLongestSets(folder, before, entries) : kFillComplete;
+}
+
+// The names of one folder running out, or one folder failing, stops no other.
 bool GoesOn(FillEnd end) {
-    return end == kFillComplete || end == kFillNoEntryName;
+    return end == kFillComplete || end == kFillNoEntryName || end == kFillFolderFailed;
 }
 
 // Puts the subfolders of folder on the stack; reparse points are never
 // followed: a junction or link on the drive may lead to another drive.
 FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
-    char path[MAX_PATH];
+    static char path[kMaxPathBytes + kMaxNameBytes];
     snprintf(path, sizeof path, "%s*", folder);
     FoundFile found;
     HANDLE find = FileFindFirst(path, &found);
+    if (find == nullptr) {
+        DWORD error = GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) {
+            return kFillComplete; // an empty root
+        }
+        if (!DriveIsThere()) {
+            return kFillMeasureLost;
+        }
+        return FolderEnd(folder,
+                         ClassifyRefusal(error) == kFolderRefused ? kFillFolderRefused : kFillFolderFailed);
+    }
     FillEnd end = kFillComplete;
-    for (bool more = find != nullptr; more; more = FileFindNext(find, &found)) {
+    for (bool more = true; more; more = FileFindNext(find, &found)) {
         if (!found.folder || found.reparse || strcmp(found.name, ".") == 0 || strcmp(found.name, "..") == 0 ||
             snprintf(path, sizeof path, "%s%s\\", folder, found.name) >= static_cast<int>(sizeof path)) {
             continue;
@@ -147,43 +238,40 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
         next->Next = *pending;
         *pending = next;
     }
-    if (find != nullptr) {
-        FileFindClose(find);
-    }
+    FileFindClose(find);
     return end;
 }
 
 // Every folder of the drive, depth first, from a stack on the heap: the
 // worker's own stack is small.
-FillEnd CleanFolderEntries() {
+FillEnd CleanFolderEntries(const char* fileSystem) {
     LogLine("Cleaning the names of deleted files on drive %s", gRunState.selectedDrive);
-    EntryCount count = {0, 0};
+    // FAT's shortest names take one entry each: nothing is left between
+    // them. Wine names every drive NTFS, exFAT among them.
+    bool retile = strncmp(fileSystem, "FAT", 3) != 0;
+    long long entries = 0;
     FillFileNode* pending = NewFillFileNode(gWorker.rootPath);
     FillEnd end = pending != nullptr ? kFillComplete : kFillNoMemory;
     while (pending != nullptr) {
         FillFileNode* folder = pending;
         pending = folder->Next;
-        if (GoesOn(end)) {
-            FillEnd step = FillFolderEntries(folder->Name, &count);
-            end = step != kFillComplete ? step : end;
-        }
-        if (GoesOn(end)) {
-            FillEnd pushed = PushSubfolders(folder->Name, &pending);
-            end = pushed != kFillComplete ? pushed : end;
+        for (int step = 0; step < 2 && GoesOn(end); ++step) {
+            FillEnd done = step == 0 ? FillFolderEntries(folder->Name, retile, &entries)
+                                     : PushSubfolders(folder->Name, &pending);
+            end = done != kFillComplete ? done : end;
         }
         free(folder->Name);
         free(folder);
     }
-    LogLine("%I64i free entries of folders were overwritten", count.entries);
-    if (count.leftOut != 0) {
-        LogLine("%I64i folders were left out: they cannot be written", count.leftOut);
-    }
+    LogLine("%I64i free entries of folders were overwritten", entries);
     return end;
 }
 
 } // namespace
 
 FillEnd CleanAfterFill() {
-    FillEnd end = CleanFreeRecords();
-    return end == kFillComplete ? CleanFolderEntries() : end;
+    char fileSystem[32];
+    QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
+    FillEnd end = CleanFreeRecords(fileSystem);
+    return end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
 }

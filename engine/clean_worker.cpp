@@ -27,6 +27,7 @@
 #include "engine/free_space.h"
 #include "engine/job.h"
 #include "engine/leftovers.h"
+#include "engine/path_text.h"
 #include "frame/handshake.h"
 #include "frame/run_state.h"
 #include "ui/control_ids.h"
@@ -67,8 +68,9 @@ FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
     if (name == nullptr) {
         return kFillNoName;
     }
-    snprintf(gRunState.messageBuffer, kMessageBufferSize, "%s%s", folder, name);
-    FillFileNode* node = NewFillFileNode(gRunState.messageBuffer);
+    static char path[kMaxPathBytes + kMaxPaddedLength];
+    snprintf(path, sizeof path, "%s%s", folder, name);
+    FillFileNode* node = NewFillFileNode(path);
     if (node == nullptr) {
         return kFillNoMemory;
     }
@@ -81,7 +83,7 @@ FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
     gWorker.fillListTail = node;
     gWorker.sectorsInFile = 0;
     if (announce) {
-        LogLine("Creating file [%s]", node->Name);
+        LogPathLine("Creating file [%s]", node->Name);
     }
     gWorker.fillFile = FileOpen(node->Name, "wb");
     return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
@@ -229,7 +231,8 @@ const FillFileNode* FlushEarlierFillFiles() {
 JobOutcome ConcludeFill(FillEnd end) {
     // The file whose zeros did not reach the medium, or that could not be
     // opened; the list is gone after the deletion.
-    char last[MAX_PATH] = "";
+    static char last[kMaxPathBytes + kMaxPaddedLength];
+    last[0] = '\0';
     const FillFileNode* unflushed = nullptr;
     if (!CloseFillFile(end != kFillStopped)) {
         unflushed = gWorker.fillListTail;
@@ -280,18 +283,22 @@ JobOutcome ConcludeFill(FillEnd end) {
         LogLine("Out of memory");
         return kJobFailed;
     case kFillNotOpened:
-        LogLine("Error opening file [%s]", last);
+        LogPathLine("Error opening file [%s]", last);
         return kJobFailed;
     case kFillFlushFailed:
-        LogLine("Error writing file [%s]", last);
+        LogPathLine("Error writing file [%s]", last);
         return kJobFailed;
     case kFillNoRecordName:
         LogLine("Not enough file names for the free records of the file table on drive %s", drive);
         return kJobFailed;
     case kFillNoEntryName:
-        LogLine("Not enough file names for the free entries of folder [%s]", gWorker.namelessFolder);
+        LogPathLine("Not enough file names for the free entries of folder [%s]", gWorker.namelessFolder);
+        return kJobFailed;
+    case kFillFolderFailed:
+        LogPathLine("Cannot write the free entries of folder [%s]", gWorker.failedFolder);
         return kJobFailed;
     case kFillGoesOn: // not an end
+    case kFillFolderRefused:
         break;
     }
     return kJobFailed;

@@ -2,7 +2,55 @@
 // place (and in place of free_space.cpp).
 #include "engine/file_access.h"
 
+#include <stdlib.h>
 #include <string.h>
+
+wchar_t* WidePath(const char* path) {
+    int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
+    if (units == 0) {
+        return nullptr;
+    }
+    // A full path: a drive letter, a colon, a backslash.
+    bool full = ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':' && path[2] == '\\';
+    size_t prefix = full ? 4 : 0;
+    wchar_t* wide = static_cast<wchar_t*>(malloc((prefix + units) * sizeof(wchar_t)));
+    if (wide != nullptr) {
+        memcpy(wide, L"\\\\?\\", prefix * sizeof(wchar_t));
+        MultiByteToWideChar(CP_UTF8, 0, path, -1, wide + prefix, units);
+    }
+    return wide;
+}
+
+namespace {
+
+// CreateFileW on the wide form of name; GetLastError tells why it failed.
+HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD disposition) {
+    wchar_t* wide = WidePath(name);
+    if (wide == nullptr) {
+        SetLastError(ERROR_INVALID_NAME);
+        return nullptr;
+    }
+    HANDLE file = CreateFileW(wide, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    DWORD error = GetLastError();
+    free(wide);
+    SetLastError(error);
+    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+DWORD AttributesOf(const char* path) {
+    wchar_t* wide = WidePath(path);
+    if (wide == nullptr) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    DWORD attributes = GetFileAttributesW(wide);
+    DWORD error = GetLastError();
+    free(wide);
+    SetLastError(error);
+    return attributes;
+}
+
+} // namespace
 
 OpenMode ParseOpenMode(const char* mode) {
     OpenMode result = {0, 0, false, false};
@@ -31,9 +79,8 @@ OpenMode ParseOpenMode(const char* mode) {
 
 HANDLE FileOpen(const char* name, const char* mode) {
     OpenMode how = ParseOpenMode(mode);
-    HANDLE file = CreateFileA(name, how.access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, how.disposition,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    HANDLE file = CreateByPath(name, how.access, FILE_SHARE_READ | FILE_SHARE_WRITE, how.disposition);
+    if (file == nullptr) {
         return nullptr;
     }
     if (how.append) {
@@ -95,14 +142,16 @@ int FileFlush(HANDLE file) {
 }
 
 HANDLE FileOpenAlone(const char* name) {
-    HANDLE file = CreateFileA(name, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    return file == INVALID_HANDLE_VALUE ? nullptr : file;
+    return CreateByPath(name, GENERIC_READ, 0, OPEN_EXISTING);
 }
 
 namespace {
 
-void TakeFound(const WIN32_FIND_DATAA& data, FoundFile* found) {
-    lstrcpynA(found->name, data.cFileName, sizeof found->name);
+void TakeFound(const WIN32_FIND_DATAW& data, FoundFile* found) {
+    if (WideCharToMultiByte(CP_UTF8, 0, data.cFileName, -1, found->name, sizeof found->name, nullptr,
+                            nullptr) == 0) {
+        found->name[0] = '\0';
+    }
     found->folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     found->reparse = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
     found->size = (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
@@ -111,8 +160,12 @@ void TakeFound(const WIN32_FIND_DATAA& data, FoundFile* found) {
 } // namespace
 
 HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA(pattern, &data);
+    WIN32_FIND_DATAW data;
+    wchar_t* wide = WidePath(pattern);
+    HANDLE find = wide != nullptr ? FindFirstFileW(wide, &data) : INVALID_HANDLE_VALUE;
+    DWORD error = wide != nullptr ? GetLastError() : ERROR_INVALID_NAME;
+    free(wide);
+    SetLastError(error);
     if (find == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
@@ -121,8 +174,8 @@ HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
 }
 
 bool FileFindNext(HANDLE find, FoundFile* found) {
-    WIN32_FIND_DATAA data;
-    if (!FindNextFileA(find, &data)) {
+    WIN32_FIND_DATAW data;
+    if (!FindNextFileW(find, &data)) {
         return false;
     }
     TakeFound(data, found);
@@ -134,7 +187,7 @@ void FileFindClose(HANDLE find) {
 }
 
 bool FileExists(const char* path) {
-    return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
+    return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool FileDelete(const char* path) {
@@ -143,20 +196,33 @@ bool FileDelete(const char* path) {
     // up every thread's calls (the window's too) for a tenth of a second.
     // Not through a handle that deletes on its close: through the Linux FAT
     // driver Wine then leaves the file where it is.
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
+    HANDLE file = CreateByPath(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                               OPEN_EXISTING);
+    if (file != nullptr) {
         SetEndOfFile(file);
         CloseHandle(file);
     }
-    DeleteFileA(path);
+    wchar_t* wide = WidePath(path);
+    if (wide != nullptr) {
+        DeleteFileW(wide);
+        free(wide);
+    }
     // The calls' results are not enough: a deletion can be carried out only
     // when the file is closed, and fail then unseen (Wine unlinks at the
     // close). Only "no such file" proves it gone: a drive pulled out or not
     // ready cannot be asked, and its file may well be there.
-    if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
+    if (AttributesOf(path) != INVALID_FILE_ATTRIBUTES) {
         return false;
     }
     DWORD error = GetLastError();
-    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+        return false;
+    }
+    // Once a drive is gone, every path of it is "not found": that proves
+    // nothing. Its root must still be there.
+    if (path[0] == '\0' || path[1] != ':' || path[2] != '\\') {
+        return true;
+    }
+    char root[4] = {path[0], ':', '\\', '\0'};
+    return AttributesOf(root) != INVALID_FILE_ATTRIBUTES;
 }

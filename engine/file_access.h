@@ -1,6 +1,10 @@
 // A thin file layer over Win32 handles, shaped like the standard stream
 // calls but without buffering: every operation is one system call. The null
 // handle means "no file"; INVALID_HANDLE_VALUE never leaves this layer.
+//
+// Paths are UTF-8 (plain ASCII for the fill files in the root). The layer
+// hands Windows their wide form, and a full path ("E:\...") in the long-path
+// form ("\\?\E:\..."), so that no script and no depth is out of reach.
 #ifndef TESSARINE_ENGINE_FILE_ACCESS_H
 #define TESSARINE_ENGINE_FILE_ACCESS_H
 
@@ -14,6 +18,14 @@ struct OpenMode {
     bool truncate;
 };
 OpenMode ParseOpenMode(const char* mode);
+
+// The most a path or a name takes in UTF-8: Windows allows 32,767 UTF-16
+// units a path and 255 a name, and a unit takes at most 3 bytes.
+enum : unsigned { kMaxPathBytes = 32767 * 3 + 1, kMaxNameBytes = 255 * 3 + 1 };
+
+// The wide form that the layer hands Windows, on the heap (free it); null
+// when path is no valid UTF-8 or memory runs out.
+wchar_t* WidePath(const char* path);
 
 HANDLE FileOpen(const char* name, const char* mode);
 int FileClose(HANDLE file);
@@ -33,18 +45,20 @@ HANDLE FileOpenAlone(const char* name);
 
 // The entries of a folder that match a pattern ("e:\\_*"), one at a time.
 struct FoundFile {
-    char name[MAX_PATH]; // without the folder
+    char name[kMaxNameBytes]; // without the folder
     bool folder;
     bool reparse; // a junction or a link: it may lead off the drive
     unsigned long long size;
 };
-// Null when nothing matches (or the folder cannot be read).
+// Null when nothing matches, or the folder cannot be read (GetLastError
+// tells which).
 HANDLE FileFindFirst(const char* pattern, FoundFile* found);
 bool FileFindNext(HANDLE find, FoundFile* found);
 void FileFindClose(HANDLE find);
 
 // True when the file is gone: deleted, or never there (a fill file that
-// could not be created). A drive that cannot be asked keeps its files.
+// could not be created). A drive that cannot be asked, or is no longer
+// there, keeps its files.
 bool FileDelete(const char* path);
 
 #endif

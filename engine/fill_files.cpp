@@ -12,8 +12,9 @@
 #include <windows.h>
 
 #include "engine/file_access.h"
+#include "engine/fill_plan.h"
+#include "engine/path_text.h"
 #include "frame/run_state.h"
-#include "ui/message_log.h"
 
 namespace {
 
@@ -51,6 +52,9 @@ bool IsFillFileName(const char* name) {
     if (name[0] != '_') {
         return false;
     }
+    while (name[1] == '0' && name[2] != '.') {
+        ++name; // the padding of a long name
+    }
     size_t digits = 0;
     for (char c = name[1]; (c >= '0' && c <= '9') || (c >= 'A' && c <= 'V'); c = name[1 + ++digits]) {
     }
@@ -64,6 +68,18 @@ bool IsFillFileName(const char* name) {
         }
     }
     return counter[3] == '\0';
+}
+
+Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot) {
+    if (!IsFillFileName(name)) {
+        return kNotALeftover;
+    }
+    bool padded = name[1] == '0' && strchr(name, '.') - name > 7;
+    if (padded) {
+        return size <= kRecordFillBytes ? kEntryLeftover : kNotALeftover;
+    }
+    bool fill = inRoot && size >= kWriteBufferSize && size % 4096 == 0;
+    return fill && (name[1] != '0' || name[2] == '.') ? kFillLeftover : kNotALeftover;
 }
 
 void ResetTempNames() {
@@ -82,7 +98,7 @@ const char* NextTempName(const char* directory, unsigned length) {
     size_t nameLength = gTempName[0] == '_' ? strlen(gTempName) : InitialiseTempName();
     size_t position = nameLength;
     int wraps = 0;
-    char candidate[MAX_PATH + kMaxPaddedLength];
+    static char candidate[kMaxPathBytes + kMaxPaddedLength];
     size_t directoryLength = strlen(directory);
     if (length > kMaxPaddedLength || directoryLength + kMaxTempNameLength + length + 1 > sizeof candidate) {
         return nullptr;
@@ -131,21 +147,55 @@ FillFileNode* NewFillFileNode(const char* path) {
     return node;
 }
 
+namespace {
+
+size_t FolderLength(const char* path) {
+    const char* slash = strrchr(path, '\\');
+    return slash != nullptr ? static_cast<size_t>(slash - path) + 1 : 0;
+}
+
+// The last of count files of one folder that stay (path is freed).
+void ReportLeft(char* path, unsigned count) {
+    if (path == nullptr) {
+        return;
+    }
+    if (count == 1) {
+        LogPathLine("Cannot delete file [%s]", path);
+    } else {
+        path[FolderLength(path)] = '\0';
+        char format[64];
+        snprintf(format, sizeof format, "Cannot delete %u files in folder [%%s]", count);
+        LogPathLine(format, path);
+    }
+    free(path);
+}
+
+} // namespace
+
 unsigned DeleteFillFiles(FillFileNode* first) {
-    unsigned left = 0;
+    unsigned left = 0, inFolder = 0;
+    char* lastLeft = nullptr; // the path of the last file that stays
     while (first != nullptr) {
         FillFileNode* next = first->Next;
         gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        if (!FileDelete(first->Name)) {
-            // The user must know why the drive is full afterwards.
-            char line[kLogLineSize];
-            snprintf(line, sizeof line, "Cannot delete file [%s]", first->Name);
-            AddLogLine(line);
+        if (FileDelete(first->Name)) {
+            free(first->Name);
+        } else { // the user must know why the drive is full afterwards
             ++left;
+            size_t folder = FolderLength(first->Name);
+            if (lastLeft != nullptr && folder == FolderLength(lastLeft) &&
+                strncmp(lastLeft, first->Name, folder) == 0) {
+                ++inFolder;
+                free(lastLeft);
+            } else {
+                ReportLeft(lastLeft, inFolder);
+                inFolder = 1;
+            }
+            lastLeft = first->Name;
         }
-        free(first->Name);
         free(first);
         first = next;
     }
+    ReportLeft(lastLeft, inFolder);
     return left;
 }

@@ -23,8 +23,22 @@ const char* NextTempName(const char* directory, unsigned length = 0);
 void PadTempName(const char* name, unsigned length, char* out);
 
 // True for a name of the fill-file form: "_", 1 to 7 base-32 digits
-// (0-9, A-V), ".", three capital letters.
+// (0-9, A-V), ".", three capital letters; the digits may follow zeros, as
+// in a padded name.
 bool IsFillFileName(const char* name);
+
+// The small files of the steps after the fill have names of at least this
+// length, zeros before the process id ("_000016I.AAA"): still one entry of
+// FAT's, three of exFAT's, and no name a user gives a file.
+enum : unsigned { kEntryNameLength = 12 };
+
+// What an earlier run may have left, by name and size: a fill file in the
+// root holds whole writes of zeros (at least one of 128 KiB, in whole 4 KiB
+// pages even when the run was killed during a write), under the plain name;
+// a file of the later steps, anywhere, holds at most the zeros of a record,
+// under a padded name. Anything else is the user's, whatever its contents.
+enum Leftover { kNotALeftover, kFillLeftover, kEntryLeftover };
+Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot);
 
 // Forgets the last name, so the next call starts at "AAA" again.
 void ResetTempNames();
@@ -33,8 +47,9 @@ void ResetTempNames();
 FillFileNode* NewFillFileNode(const char* path);
 
 // Deletes the file of every node from first on, in list order, and releases
-// the nodes. A file that stays on the drive is named in the log and does not
-// stop the others. Returns the number of files left.
+// the nodes. A file that stays on the drive is named in the log (files that
+// stay one after the other in one folder, by their folder and count) and
+// does not stop the others. Returns the number of files left.
 unsigned DeleteFillFiles(FillFileNode* first);
 
 #endif

@@ -2,6 +2,27 @@
 
 #include <string.h>
 
+#include <windows.h>
+
+CreateRefusal ClassifyRefusal(unsigned long error) {
+    switch (error) {
+    case ERROR_DISK_FULL:        // ENOSPC through Wine; Windows on a full volume
+    case ERROR_HANDLE_DISK_FULL: // the same, from some drivers
+    case ERROR_CANNOT_MAKE:      // Windows: the fixed root folder of FAT12/16 is full
+        return kFolderFull;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_WRITE_PROTECT:
+        return kFolderRefused;
+    case ERROR_FILENAME_EXCED_RANGE:
+        return kNameTooLong;
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_FILE_NOT_FOUND:
+        return kFolderNotFound;
+    default:
+        return kRefusedOtherwise;
+    }
+}
+
 unsigned SectorsToAsk(long long remainingSectors, unsigned sectorsInFile) {
     if (remainingSectors < kChunkSectors) {
         // The last, short request is not held to the file cap.

@@ -21,6 +21,16 @@ enum : unsigned {
 // space: only there do free records need cleaning.
 bool KeepsSmallFilesInItsFileTable(const char* fileSystemName);
 
+// What the answer to a refused create says of the folder, on a full drive.
+enum CreateRefusal {
+    kFolderFull,       // it takes no other entry: its free entries are all taken
+    kFolderRefused,    // it may not be written (access denied, write-protected)
+    kNameTooLong,      // no room in the path for a name this long: a shorter one may do
+    kFolderNotFound,   // the folder is gone, or the whole drive
+    kRefusedOtherwise, // something else: nothing is known of its entries
+};
+CreateRefusal ClassifyRefusal(unsigned long error);
+
 // Sectors that the next regular write asks for.
 unsigned SectorsToAsk(long long remainingSectors, unsigned sectorsInFile);
 

@@ -6,6 +6,7 @@
 
 #include <windows.h>
 
+#include "engine/file_access.h"
 #include "engine/fill_files.h"
 
 // The worker's own fields; no other thread touches them.
@@ -24,8 +25,10 @@ struct WorkerFields {
     // Every sector this job wrote, and the most it may write.
     unsigned long long writtenSectors;
     unsigned long long writeLimit;
-    // The first folder whose free entries outnumbered the names left.
-    char namelessFolder[MAX_PATH];
+    // The first folder whose free entries outnumbered the names left, and
+    // the first whose entries could not be written.
+    char namelessFolder[kMaxPathBytes];
+    char failedFolder[kMaxPathBytes];
 };
 
 extern WorkerFields gWorker;
@@ -36,14 +39,16 @@ enum FillEnd {
     kFillGoesOn, // not over: the fill file is open
     kFillComplete,
     kFillStopped,
-    kFillMeasureLost,  // the drive could not be measured again
-    kFillUnwritable,   // the drive reports free sectors that no write takes
-    kFillNoName,       // the next fill file had no name...
-    kFillNoMemory,     // ...or no list node...
-    kFillNotOpened,    // ...or could not be opened, while space was still free
-    kFillFlushFailed,  // a fill file's zeros may not have reached the medium
-    kFillNoRecordName, // free records of the file table may be left: no name for them
-    kFillNoEntryName,  // free entries of a folder may be left: no name for them
+    kFillMeasureLost,   // the drive could not be measured again
+    kFillUnwritable,    // the drive reports free sectors that no write takes
+    kFillNoName,        // the next fill file had no name...
+    kFillNoMemory,      // ...or no list node...
+    kFillNotOpened,     // ...or could not be opened, while space was still free
+    kFillFlushFailed,   // a fill file's zeros may not have reached the medium
+    kFillNoRecordName,  // free records of the file table may be left: no name for them
+    kFillNoEntryName,   // free entries of a folder may be left: no name for them
+    kFillFolderFailed,  // a folder's free entries could not be written, for no known reason
+    kFillFolderRefused, // a folder that may not be written: named, and passed over
 };
 
 // Formats into the shared message buffer and logs it.

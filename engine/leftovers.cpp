@@ -1,26 +1,21 @@
-// A leftover is deleted only when it is all zeros: a file of the user's that
-// happens to have a name of the same form is never lost. Nothing but the
-// root's files of that form is opened.
+// A leftover is deleted only when its name, its size and its zeros all say
+// that a run of this program made it: a file of the user's that happens to
+// have a name of the same form is never lost.
 #include "engine/leftovers.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "engine/file_access.h"
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
+#include "engine/path_text.h"
 #include "frame/run_state.h"
-#include "ui/message_log.h"
 
 namespace {
 
 enum Contents { kAllZeros, kNotZeros, kUnreadable, kStopped };
-
-void Report(const char* format, const char* path) {
-    char line[kLogLineSize];
-    snprintf(line, sizeof line, format, path);
-    AddLogLine(line);
-}
 
 Contents ReadContents(HANDLE file, unsigned long long size, char* buffer) {
     for (unsigned long long read = 0; read < size;) {
@@ -42,37 +37,80 @@ Contents ReadContents(HANDLE file, unsigned long long size, char* buffer) {
     return kAllZeros;
 }
 
-} // namespace
+void Push(const char* path, FillFileNode** list) {
+    FillFileNode* node = NewFillFileNode(path);
+    if (node != nullptr) { // without memory, the file stays: that is safe
+        node->Next = *list;
+        *list = node;
+    }
+}
 
-bool ClearLeftovers(const char* rootPath, char* buffer) {
-    char path[MAX_PATH];
-    snprintf(path, sizeof path, "%s_*", rootPath);
-    FoundFile found;
-    HANDLE find = FileFindFirst(path, &found);
+// The leftovers of one folder onto *found; its subfolders onto *pending.
+bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileNode** found, char* buffer) {
+    static char path[kMaxPathBytes + kMaxNameBytes];
+    snprintf(path, sizeof path, "%s*", folder);
+    FoundFile entry;
+    HANDLE find = FileFindFirst(path, &entry);
     bool stopped = false;
-    for (bool more = find != nullptr; more && !stopped; more = FileFindNext(find, &found)) {
-        if (found.folder || !IsFillFileName(found.name)) {
+    for (bool more = find != nullptr; more && !stopped; more = FileFindNext(find, &entry)) {
+        if (snprintf(path, sizeof path, "%s%s", folder, entry.name) >= static_cast<int>(sizeof path) - 1 ||
+            entry.reparse || strcmp(entry.name, ".") == 0 || strcmp(entry.name, "..") == 0) {
             continue;
         }
-        snprintf(path, sizeof path, "%s%s", rootPath, found.name);
+        if (entry.folder) {
+            strcat(path, "\\");
+            Push(path, pending);
+            continue;
+        }
+        if (LeftoverOf(entry.name, entry.size, root) == kNotALeftover) {
+            continue;
+        }
         HANDLE file = FileOpenAlone(path);
         if (file == nullptr) {
             continue; // in use: another instance may be cleaning this drive now
         }
-        Contents contents = ReadContents(file, found.size, buffer);
+        Contents contents = ReadContents(file, entry.size, buffer);
         FileClose(file);
         stopped = contents == kStopped;
         if (contents == kAllZeros) {
-            Report("Deleting file [%s] left by an earlier run", path);
-            DeleteFillFiles(NewFillFileNode(path));
+            Push(path, found);
         } else if (contents == kNotZeros) {
-            Report("File [%s] is not a fill file: left as it is", path);
+            LogPathLine("File [%s] is not a fill file: left as it is", path);
         } else if (contents == kUnreadable) {
-            Report("Error reading file [%s]", path);
+            LogPathLine("Error reading file [%s]", path);
         }
     }
     if (find != nullptr) {
         FileFindClose(find);
+    }
+    return !stopped;
+}
+
+} // namespace
+
+bool ClearLeftovers(const char* rootPath, char* buffer) {
+    FillFileNode* pending = NewFillFileNode(rootPath);
+    bool stopped = false;
+    while (pending != nullptr) {
+        FillFileNode* folder = pending;
+        pending = folder->Next;
+        FillFileNode* found = nullptr;
+        stopped = stopped || !ListFolder(folder->Name, folder->Name[3] == '\0', &pending, &found, buffer);
+        unsigned count = 0;
+        for (const FillFileNode* node = found; node != nullptr; node = node->Next) {
+            ++count;
+        }
+        if (count == 1) {
+            LogPathLine("Deleting file [%s] left by an earlier run", found->Name);
+        } else if (count > 1) {
+            char format[80];
+            snprintf(format, sizeof format, "Deleting %u files left by an earlier run in folder [%%s]",
+                     count);
+            LogPathLine(format, folder->Name);
+        }
+        DeleteFillFiles(found);
+        free(folder->Name);
+        free(folder);
     }
     // The buffer writes the fill files next: zeros again.
     memset(buffer, 0, kWriteBufferSize);

@@ -52,6 +52,37 @@ TEST(FileAccess, ModesDeletionAndElements) {
     EXPECT_TRUE(FileDelete(path.c_str())) << "a missing file is gone too";
     path.pop_back();
     EXPECT_TRUE(FileExists(path.c_str())) << "folders count too";
+    EXPECT_FALSE(FileDelete("P:\\gone\\_16I.AAA")) << "a drive that is gone proves nothing";
+
+    // Names in any script, in a path longer than MAX_PATH: found by their real
+    // names, written and deleted. (Wine takes such a path without the "\\?\"
+    // form too; Windows does not.)
+    std::string deep = path.substr(0, path.size() - 1);
+    std::wstring wide = std::wstring(L"\\\\?\\") + std::wstring(deep.begin(), deep.end());
+    for (const char* folder : {"\xd0\xb6\xd0\xb6", "\xe6\x97\xa5\xe6\x9c\xac", "\xf0\x9f\x93\xb7"}) {
+        for (int i = 0; i < 3; ++i) {
+            deep += std::string("\\") + std::string(60, 'd') + folder;
+            wchar_t* part = WidePath(folder);
+            wide += L"\\" + std::wstring(60, L'd') + part;
+            free(part);
+            ASSERT_TRUE(CreateDirectoryW(wide.c_str(), nullptr)) << deep;
+        }
+    }
+    ASSERT_GT(deep.size(), 600u);
+    file = FileOpen((deep + "\\\xd0\xb6.txt").c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    EXPECT_EQ(FileWrite("x", 1, 1, file), 1u);
+    FileClose(file);
+    FoundFile found;
+    HANDLE find = FileFindFirst((deep + "\\*.txt").c_str(), &found);
+    ASSERT_NE(find, nullptr);
+    EXPECT_STREQ(found.name, "\xd0\xb6.txt");
+    FileFindClose(find);
+    EXPECT_TRUE(FileDelete((deep + "\\\xd0\xb6.txt").c_str()));
+    EXPECT_FALSE(FileExists((deep + "\\\xd0\xb6.txt").c_str()));
+    for (; wide.size() > path.size() + 3; wide.resize(wide.rfind(L'\\'))) {
+        RemoveDirectoryW(wide.c_str());
+    }
     RemoveDirectoryA(path.c_str());
 }
 

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 #include <set>
 #include <string>
 #include <utility>
@@ -40,6 +41,13 @@ std::string Name(const char* counter) {
     char digits[16];
     FormatProcessIdBase32(GetCurrentProcessId(), digits);
     return std::string("E:\\_") + digits + "." + counter;
+}
+
+// The name of a small file of the steps after the fill, in the root.
+std::string Padded(const char* counter) {
+    char out[64];
+    PadTempName(Name(counter).c_str() + 3, kEntryNameLength, out);
+    return "E:\\" + std::string(out);
 }
 
 Lines Creating(std::initializer_list<const char*> counters) {
@@ -109,16 +117,20 @@ const Row kRows[] = {
      [] { gFakeDrive.freeSectors = kOneFile, gFakeDrive.failOpenAt = 1; },
      kJobSucceeded, {"AAA", "AAB"}, {kSucceeded}, {}},
     {"an existing file of the tool's name is left alone",
-     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files[Name("AAA")] = {10, 0, 0, true}; },
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files[Name("AAA")] = {256, 0, 0, true}; },
      kJobSucceeded, {"ABA"}, {kSucceeded}, {}, 0, {"File [" + Name("AAA") + "] is not a fill file: left as it is"}},
-    {"an earlier run's files: all zeros deleted; not all zeros, in use, a folder kept; a failed deletion told",
-     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files["E:\\_1.AAA"].sectors = 300;
-          gFakeDrive.files["E:\\_1.AAB"] = {300, 0, 0, true}, gFakeDrive.files["E:\\_1.AAC"] = {10, 0, 0, false, true};
-          gFakeDrive.files["E:\\_1.AAD"] = {10, 0, 0, false, false, true};
-          gFakeDrive.files["E:\\_1.AAE"] = {0, 0, 0, false, false, false, true}; },
+    {"an earlier run's files, in every folder: all zeros deleted; not all zeros, in use, a folder, the user's kept",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.files["E:\\_1.AAA"].sectors = 512;
+          gFakeDrive.files["E:\\_1.AAB"] = {512, 0, 0, true}, gFakeDrive.files["E:\\_1.AAC"] = {256, 0, 0, false, true};
+          gFakeDrive.files["E:\\_1.AAD"] = {256, 0, 0, false, false, true};
+          gFakeDrive.files["E:\\_1.AAE"] = {0, 0, 0, false, false, false, true};
+          gFakeDrive.files["E:\\_OLD.TXT"].sectors = 2, gFakeDrive.files["E:\\_1.BIN"].sectors = 8;
+          gFakeDrive.files["E:\\_BACKUP.DAT"].sectors = 300;
+          gFakeDrive.folders["E:\\docs\\"] = {};
+          for (const char* c : {"AAA", "AAB", "AAC"}) gFakeDrive.files[std::string("E:\\docs\\_0000001.") + c] = {}; },
      kJobSucceeded, {"AAA"}, {kSucceeded}, {}, 0,
-     {"Deleting file [E:\\_1.AAA] left by an earlier run", "File [E:\\_1.AAB] is not a fill file: left as it is",
-      "Deleting file [E:\\_1.AAD] left by an earlier run", "Cannot delete file [E:\\_1.AAD]"}, 300},
+     {"File [E:\\_1.AAB] is not a fill file: left as it is", "Deleting 2 files left by an earlier run in folder [E:\\]",
+      "Cannot delete file [E:\\_1.AAD]", "Deleting 3 files left by an earlier run in folder [E:\\docs\\]"}, 512},
     {"Stop while an earlier run's file is read: it stays, nothing is measured",
      [] { gFakeDrive.files["E:\\_1.AAA"].sectors = 600, gRunState.stopRequest = 1; },
      kJobStopped, {}, {"Operation was stopped"}, {}},
@@ -138,7 +150,7 @@ const Row kRows[] = {
      kJobFailed, {"AAA", "AAB"}, {"Error opening file [" + Name("AAB") + "]"}, {}},
     {"the stick is pulled out as the next file is opened: no measurement, nothing deleted",
      [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.vanishAtOpen = 1; },
-     kJobFailed, {"AAA", "AAB"}, {"Cannot delete file [" + Name("AAA") + "]", "Cannot delete file [" + Name("AAB") + "]",
+     kJobFailed, {"AAA", "AAB"}, {"Cannot delete 2 files in folder [E:\\]",
                                   "Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}, 1},
     {"a fill file that cannot be deleted: no success",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.refusesDeletion = true; },
@@ -150,24 +162,40 @@ const Row kRows[] = {
      kJobSucceeded, {"AAA"}, {kRecordsStart, "49 free records of the file table were overwritten", kSucceeded}, {}},
     {"NTFS: more free records than a process has names",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 20000; },
-     kJobFailed, {"AAA"}, {kRecordsStart, "17575 free records of the file table were overwritten",
+     kJobFailed, {"AAA"}, {kRecordsStart, "17576 free records of the file table were overwritten",
                            "Not enough file names for the free records of the file table on drive E:"}, {}},
     {"NTFS: a small file's zeros do not reach the medium",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 50,
           gFakeDrive.failFlushAt = 3; },
      kJobFailed, {"AAA"}, {kRecordsStart, "1 free records of the file table were overwritten",
-                           "Error writing file [" + Name("AAC") + "]"}, {}},
+                           "Error writing file [" + Padded("AAC") + "]"}, {}},
     {"NTFS: Stop while the free records are taken",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 50,
           gFakeDrive.stopAfterWrites = 17; },
      kJobStopped, {"AAA"}, {kRecordsStart, "3 free records of the file table were overwritten",
                             "Operation was stopped"}, {}},
-    {"the names of deleted files: every folder's free entries; a link and a folder that refuses are left out",
+    {"the names of deleted files: every folder's free entries; a link left out, a folder that refuses named, "
+     "one deleted meanwhile done",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
           gFakeDrive.folders["E:\\docs\\"].freeEntries = 3, gFakeDrive.folders["E:\\docs\\old\\"].freeEntries = 1;
-          gFakeDrive.folders["E:\\link\\"] = {5, false, true}, gFakeDrive.folders["E:\\sys\\"] = {5, true}; },
-     kJobSucceeded, {"AAA"}, {kNamesStart, "6 free entries of folders were overwritten",
-                              "1 folders were left out: they cannot be written", kSucceeded}, {}},
+          gFakeDrive.folders["E:\\link\\"].reparse = true, gFakeDrive.folders["E:\\sys\\"].refuses = ERROR_ACCESS_DENIED;
+          gFakeDrive.folders["E:\\gone\\"].refuses = ERROR_PATH_NOT_FOUND; },
+     kJobSucceeded, {"AAA"}, {kNamesStart, "Folder [E:\\sys\\] cannot be written: the names of files deleted in it may be left",
+                              "6 free entries of folders were overwritten", kSucceeded}, {}},
+    {"exFAT: runs of 3 to 40 entries between kept files are all taken, none keeps 1 or 2",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.fileSystem = "exFAT";
+          gFakeDrive.folders["E:\\docs\\"].entries = "k...k" + std::string(19, '.') + "k" + std::string(20, '.') + "k" +
+                                                       std::string(21, '.') + "k" + std::string(40, '.') + "k"; },
+     kJobSucceeded, {"AAA"}, {kNamesStart, "11 free entries of folders were overwritten", kSucceeded}, {}},
+    {"a folder that fails for another reason is named, no success; the next folder is still done",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\bad\\"].refuses = ERROR_CRC;
+          gFakeDrive.folders["E:\\docs\\"].freeEntries = 2; },
+     kJobFailed, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten",
+                           "Cannot write the free entries of folder [E:\\bad\\]"}, {}},
+    {"the stick is pulled out during the names step: every path is \"not found\" then, no success",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 10, gFakeDrive.vanishAtOpen = 3; },
+     kJobFailed, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", "Cannot delete 3 files in folder [E:\\]",
+                           "Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}, 3},
     {"a folder with more free entries than names: the next folder goes on, a failure",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\many\\"].freeEntries = 20000;
           gFakeDrive.folders["E:\\docs\\"].freeEntries = 2; },
@@ -214,6 +242,10 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         std::set<std::string> before;
         for (const auto& file : gFakeDrive.files) {
             before.insert(file.first);
+        }
+        std::map<std::string, std::string> entries; // exFAT folders before the run
+        for (const auto& folder : gFakeDrive.folders) {
+            entries[folder.first] = folder.second.entries;
         }
 
         EXPECT_EQ(RunCleaningJob(), row.outcome);
@@ -270,6 +302,13 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
             EXPECT_EQ(gFakeDrive.flushes, 0);
         }
         EXPECT_EQ(gFakeDrive.dirtyWrites, 0) << "nothing but zeros is written";
+        for (const auto& folder : entries) { // a success wrote every free entry of exFAT's folders
+            for (size_t i = 0; succeeded && i < folder.second.size(); ++i) {
+                const std::vector<bool>& written = gFakeDrive.folders[folder.first].written;
+                EXPECT_TRUE(folder.second[i] != '.' || (i < written.size() && written[i]))
+                    << folder.first << i;
+            }
+        }
         // Every file closed, deleted in creation order; nothing left but what the row says.
         unsigned left = 0;
         for (const auto& file : gFakeDrive.files) {
@@ -288,7 +327,6 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         } else { // the small files follow the large ones
             ASSERT_GE(gFakeDrive.deleted.size(), names.size());
             EXPECT_TRUE(std::equal(names.begin(), names.end(), gFakeDrive.deleted.begin()));
-            EXPECT_TRUE(std::is_sorted(gFakeDrive.deleted.begin(), gFakeDrive.deleted.end()));
         }
         if (row.left == 0) {
             EXPECT_EQ(gFakeDrive.freeSectors, realFree);

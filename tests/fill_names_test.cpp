@@ -3,6 +3,8 @@
 // rows (names taken, names running out).
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "engine/fill_files.h"
 
 namespace {
@@ -19,16 +21,28 @@ TEST(FillNames, ProcessIdInBase32) {
     }
 }
 
-// An earlier run's fill files are known by this form alone.
-TEST(FillNames, TheFillFileForm) {
+// An earlier run's files are known by their form and size: a fill file in the
+// root holds whole writes, a later step's file a padded name and at most the
+// zeros of a record. Look-alike files of the user's are not.
+TEST(FillNames, TheLeftoversOfAnEarlierRun) {
+    const unsigned long long kWrite = 131072;
+    const std::string padded255 = "_" + std::string(243, '0') + "16I.AAA";
     // clang-format off
-    const struct { const char* name; bool fill; } rows[] = {
-        {"_16I.AAA", 1}, {"_0.ZZZ", 1}, {"_3VVVVVV.ABC", 1}, {"_16i.AAA", 0}, {"_16I.aaa", 0},
-        {"_12345678.AAA", 0}, {"_16I.AAAA", 0}, {"_16IAAA", 0}, {"_.AAA", 0}, {"16I.AAA", 0}, {"_16W.AAA", 0},
-        {"_16I.AA", 0}, {"_16I.A1A", 0}};
+    const struct { std::string name; unsigned long long size; bool root; Leftover kind; } rows[] = {
+        {"_16I.AAA", kWrite, 1, kFillLeftover}, {"_0.ZZZ", 3 * kWrite, 1, kFillLeftover},
+        {"_3VVVVVV.ABC", kWrite, 1, kFillLeftover}, {"_16I.AAA", kWrite + 4096, 1, kFillLeftover},
+        {"_16I.AAA", kWrite, 0, kNotALeftover}, {"_16I.AAA", 4096, 1, kNotALeftover}, {"_16I.AAA", kWrite + 512, 1, kNotALeftover},
+        {"_16i.AAA", kWrite, 1, kNotALeftover}, {"_16I.aaa", kWrite, 1, kNotALeftover}, {"_12345678.AAA", kWrite, 1, kNotALeftover},
+        {"_16I.AAAA", kWrite, 1, kNotALeftover}, {"_16IAAA", kWrite, 1, kNotALeftover}, {"_.AAA", kWrite, 1, kNotALeftover},
+        {"16I.AAA", kWrite, 1, kNotALeftover}, {"_16W.AAA", kWrite, 1, kNotALeftover}, {"_16I.A1A", kWrite, 1, kNotALeftover},
+        {"_016I.AAA", kWrite, 1, kNotALeftover},
+        {"_000016I.AAA", 0, 0, kEntryLeftover}, {"_000016I.AAA", 600, 1, kEntryLeftover}, {padded255, 0, 0, kEntryLeftover},
+        {"_000016I.AAA", 4096, 0, kNotALeftover}, {"_00016I.AAA", 0, 0, kNotALeftover},
+        {"_OLD.TXT", 0, 1, kNotALeftover}, {"_BACKUP.DAT", 8192, 1, kNotALeftover}, {"_1.BIN", 512, 0, kNotALeftover},
+    };
     // clang-format on
     for (const auto& row : rows) {
-        EXPECT_EQ(IsFillFileName(row.name), row.fill) << row.name;
+        EXPECT_EQ(LeftoverOf(row.name.c_str(), row.size, row.root), row.kind) << row.name << " " << row.size;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/path_text.h"
 #include "ui/message_log.h"
 
 namespace {
@@ -45,6 +46,31 @@ TEST(MessageLog, TextsSplitAtNewlines) {
         }
         EXPECT_EQ(lines, row.lines) << row.name;
     }
+}
+
+// A path that a line has no room for keeps what the user needs to find the
+// file: the drive and first folder, the last folder and the name.
+TEST(MessageLog, PathsShortenedInTheMiddle) {
+    const std::wstring deep =
+        L"E:\\DCIM\\" + std::wstring(40, L'\x0436') + L"\\" + std::wstring(40, L'b') + L"\\old\\n.txt";
+    const std::wstring longName = L"E:\\a\\" + std::wstring(100, L'n');
+    const std::wstring longFirst = L"E:\\" + std::wstring(100, L'f') + L"\\x\\n.txt";
+    // clang-format off
+    const struct { const char* name; std::wstring path; size_t room; std::wstring shown; } rows[] = {
+        {"fits", L"E:\\a\\b.txt", 12, L"E:\\a\\b.txt"},
+        {"deep", deep, 30, L"E:\\DCIM\\...\\old\\n.txt"},
+        {"a long name: its end", longName, 20, L"E:\\a\\..." + std::wstring(12, L'n')},
+        {"a long first folder: its start", longFirst, 40, L"E:\\" + std::wstring(14, L'f') + L"...\\x\\n.txt"},
+    };
+    // clang-format on
+    for (const auto& row : rows) {
+        wchar_t out[kLogLineSize];
+        EXPECT_EQ(ShortenPathForLog(row.path.c_str(), row.room, out), row.shown.size()) << row.name;
+        EXPECT_EQ(std::wstring(out), row.shown) << row.name;
+        EXPECT_LE(row.shown.size(), row.room) << row.name;
+    }
+    EXPECT_EQ(Utf16Length("a\xd0\xb6\xe6\x97\xa5\xf0\x9f\x93\xb7"), 5u)
+        << "a, Cyrillic, CJK, an emoji of two units";
 }
 
 } // namespace

@@ -60,6 +60,10 @@ HANDLE FileOpen(const char* name, const char* mode) {
     bool isNew = gFakeDrive.files.count(name) == 0, emptied = strchr(mode, 'w') != nullptr;
     if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present || (isNew && !emptied) ||
         (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
+        SetLastError(attempt == gFakeDrive.failOpenAt ? ERROR_GEN_FAILURE
+                     : !gFakeDrive.present            ? ERROR_PATH_NOT_FOUND
+                     : !emptied                       ? ERROR_FILE_NOT_FOUND
+                                                      : ERROR_DISK_FULL);
         return nullptr;
     }
     if (Ntfs() && isNew) {
@@ -67,16 +71,29 @@ HANDLE FileOpen(const char* name, const char* mode) {
     }
     std::string path = name;
     FakeFolder& folder = gFakeDrive.folders[path.substr(0, path.rfind('\\') + 1)];
-    if (isNew && (folder.refuses || folder.reparse)) {
-        SetLastError(ERROR_ACCESS_DENIED);
+    if (isNew && (folder.refuses != 0 || folder.reparse)) {
+        SetLastError(folder.reparse ? ERROR_ACCESS_DENIED : folder.refuses);
         return nullptr;
     }
-    if (isNew && !Ntfs() && gFakeDrive.freeSectors == 0 && folder.freeEntries-- == 0) {
+    size_t set = 2 + (path.size() - path.rfind('\\') - 1 + 14) / 15;
+    size_t at = folder.entries.find(std::string(set, '.'));
+    if (isNew && !folder.entries.empty() && at == std::string::npos) {
+        SetLastError(ERROR_DISK_FULL);
+        return nullptr;
+    }
+    if (isNew && folder.entries.empty() && !Ntfs() && gFakeDrive.freeSectors == 0 &&
+        folder.freeEntries-- == 0) {
         folder.freeEntries = 0;
         SetLastError(ERROR_DISK_FULL);
         return nullptr;
     }
     FakeFile& file = gFakeDrive.files[name];
+    if (isNew && !folder.entries.empty()) {
+        folder.entries.replace(at, set, set, 'f');
+        folder.written.resize(folder.entries.size());
+        std::fill(folder.written.begin() + at, folder.written.begin() + at + set, true);
+        file.firstEntry = at, file.setSize = set;
+    }
     if (emptied) { // "w" empties an existing file
         gFakeDrive.freeSectors += file.sectors;
         file.sectors = 0;
@@ -135,7 +152,7 @@ HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
     for (const auto& file : gFakeDrive.files) {
         if (in(file.first)) {
             gListing.push_back({"", file.second.folder, false, file.second.sectors * 512});
-            lstrcpynA(gListing.back().name, file.first.c_str() + folder.size(), MAX_PATH);
+            lstrcpynA(gListing.back().name, file.first.c_str() + folder.size(), kMaxNameBytes);
         }
     }
     for (const auto& sub : gFakeDrive.folders) {
@@ -143,9 +160,10 @@ HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
             gListing.push_back({"", true, sub.second.reparse, 0});
             lstrcpynA(gListing.back().name,
                       sub.first.substr(folder.size(), sub.first.size() - folder.size() - 1).c_str(),
-                      MAX_PATH);
+                      kMaxNameBytes);
         }
     }
+    SetLastError(ERROR_FILE_NOT_FOUND);
     return FileFindNext(nullptr, found) ? reinterpret_cast<HANDLE>(1) : nullptr;
 }
 
@@ -223,6 +241,11 @@ bool FileDelete(const char* path) {
     }
     if (it == gFakeDrive.files.end()) {
         return true;
+    }
+    std::string folder = it->first.substr(0, it->first.rfind('\\') + 1);
+    if (it->second.setSize != 0) {
+        gFakeDrive.folders[folder].entries.replace(it->second.firstEntry, it->second.setSize,
+                                                   it->second.setSize, '.');
     }
     gFakeDrive.unflushedDeletes += it->second.flushed ? 0 : 1;
     gFakeDrive.freeRecords += Ntfs() ? 1 : 0;

@@ -17,6 +17,7 @@ struct FakeFile {
     // Left on the drive before the run: its last byte is not zero, another
     // program has it open, it cannot be deleted, it is a folder.
     bool dataAtEnd = false, inUse = false, undeletable = false, folder = false;
+    size_t firstEntry = 0, setSize = 0; // its exFAT entries
     unsigned long long readBytes = 0;
 };
 
@@ -24,8 +25,12 @@ struct FakeFile {
 // cannot grow, and takes only as many new files as it has free entries.
 struct FakeFolder {
     unsigned long long freeEntries = 0;
-    bool refuses = false; // access denied
+    DWORD refuses = 0;    // the error every create gets
     bool reparse = false; // a link: no file may be made there
+    // exFAT: the folder's entries, '.' free, 'k' kept; a name takes a set of
+    // 2 + length/15 entries (rounded up) in the first free run that holds it.
+    std::string entries;
+    std::vector<bool> written; // the entries a fill file has held
 };
 
 struct FakeDrive {
