@@ -26,7 +26,7 @@ bash "$here/scripts/wine/setup.sh" "$here/build/win64" >/dev/null
 tess_on_exit "bash '$here/scripts/wine/cleanup.sh' '$TESS_BIN'"
 PRESETS="win64"
 /usr/lib/wine/wine --version >/dev/null 2>&1 && PRESETS="win64 win32" # a kernel without 32-bit support cannot
-DIR="$TESS_TMP/drive"
+DIR="$TESS_MNT/drive"
 RAW="$TESS_TMP/raw"
 mkdir -p "$RAW"
 for f in timings pings stops steps records leftovers names; do : >"$RAW/$f.txt"; done
@@ -95,15 +95,15 @@ make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
   if [ "$1" = tmpfs ]; then
     small_tmpfs "$2" "$DIR"
   elif [ "$1" = throttled ]; then
-    small_tmpfs "$2" "$TESS_TMP/back"
-    tess_faulty_drive "$TESS_TMP/back" "$DIR" "$3"
+    small_tmpfs "$2" "$TESS_MNT/back"
+    tess_faulty_drive "$TESS_MNT/back" "$DIR" "$3"
   else
     tess_make_drive "$1" "$2" "$DIR"
   fi
   tess_map_removable g "$DIR"
 }
 drop_drive() {
-  if [ -n "${TESS_FAULTFS:-}" ]; then tess_drop_faulty "$DIR"; tess_unmount "$TESS_TMP/back"
+  if [ -n "${TESS_FAULTFS:-}" ]; then tess_drop_faulty "$DIR"; tess_unmount "$TESS_MNT/back"
   else unmap_drive; fi
 }
 unmap_drive() { # the drive at DIR and its letter g: gone

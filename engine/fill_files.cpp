@@ -78,7 +78,8 @@ Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot) {
     if (padded) {
         return size <= kRecordFillBytes ? kEntryLeftover : kNotALeftover;
     }
-    bool fill = inRoot && size >= kWriteBufferSize && size % 4096 == 0;
+    // A run's fill files count from AAA: far fewer than 26 x 26 of 2 GiB.
+    bool fill = inRoot && size != 0 && size % kSectorSize == 0 && strchr(name, '.')[1] == 'A';
     return fill && (name[1] != '0' || name[2] == '.') ? kFillLeftover : kNotALeftover;
 }
 

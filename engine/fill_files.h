@@ -33,10 +33,10 @@ bool IsFillFileName(const char* name);
 enum : unsigned { kEntryNameLength = 12 };
 
 // What an earlier run may have left, by name and size: a fill file in the
-// root holds whole writes of zeros (at least one of 128 KiB, in whole 4 KiB
-// pages even when the run was killed during a write), under the plain name;
-// a file of the later steps, anywhere, holds at most the zeros of a record,
-// under a padded name. Anything else is the user's, whatever its contents.
+// root holds whole sectors of zeros, under the plain name and a counter that
+// begins with A; a file of the later steps, anywhere, holds at most the zeros
+// of a record, under a padded name. Anything else is the user's, whatever
+// its contents.
 enum Leftover { kNotALeftover, kFillLeftover, kEntryLeftover };
 Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot);
 

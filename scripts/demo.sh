@@ -26,6 +26,7 @@ cleanup() {
   [ -n "$xvfb" ] && { kill "$xvfb"; wait "$xvfb"; } 2>/dev/null
   if mountpoint -q "$stick" 2>/dev/null; then umount "$stick" 2>/dev/null || fusermount -u "$stick" 2>/dev/null; fi
   [ -n "$loop" ] && losetup -d "$loop" 2>/dev/null
+  mountpoint -q "$demo/guard" 2>/dev/null && umount -l "$demo/guard"
   rm -f "$WINEPREFIX/dosdevices/e:"
 }
 trap cleanup EXIT
@@ -39,6 +40,12 @@ unmount_stick() {
 }
 found_bytes() { echo $(( $(grep -a -o "$marker" "$image" | wc -l) * ${#marker} )); }
 
+# As root the mount point lies on a tmpfs of 1 MiB: should the stick's mount
+# vanish, Wine writes into that, never onto the machine's disk.
+if [ "$(id -u)" -eq 0 ]; then
+  mkdir -p "$demo/guard"; mountpoint -q "$demo/guard" || mount -t tmpfs -o size=1m tmpfs "$demo/guard"
+  stick="$demo/guard/stick"
+fi
 mkdir -p "$stick"
 rm -f "$image"
 truncate -s 32M "$image"

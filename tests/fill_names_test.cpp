@@ -29,16 +29,17 @@ TEST(FillNames, TheLeftoversOfAnEarlierRun) {
     const std::string padded255 = "_" + std::string(243, '0') + "16I.AAA";
     // clang-format off
     const struct { std::string name; unsigned long long size; bool root; Leftover kind; } rows[] = {
-        {"_16I.AAA", kWrite, 1, kFillLeftover}, {"_0.ZZZ", 3 * kWrite, 1, kFillLeftover},
-        {"_3VVVVVV.ABC", kWrite, 1, kFillLeftover}, {"_16I.AAA", kWrite + 4096, 1, kFillLeftover},
-        {"_16I.AAA", kWrite, 0, kNotALeftover}, {"_16I.AAA", 4096, 1, kNotALeftover}, {"_16I.AAA", kWrite + 512, 1, kNotALeftover},
+        {"_16I.AAA", kWrite, 1, kFillLeftover}, {"_0.AZZ", 3 * kWrite, 1, kFillLeftover},
+        {"_3VVVVVV.ABC", kWrite, 1, kFillLeftover}, {"_16I.AAB", 4194303ull * 512, 1, kFillLeftover},
+        {"_16I.AAA", kWrite, 0, kNotALeftover}, {"_16I.AAA", 0, 1, kNotALeftover}, {"_16I.AAA", kWrite + 100, 1, kNotALeftover},
+        {"_16I.BAA", kWrite, 1, kNotALeftover},
         {"_16i.AAA", kWrite, 1, kNotALeftover}, {"_16I.aaa", kWrite, 1, kNotALeftover}, {"_12345678.AAA", kWrite, 1, kNotALeftover},
         {"_16I.AAAA", kWrite, 1, kNotALeftover}, {"_16IAAA", kWrite, 1, kNotALeftover}, {"_.AAA", kWrite, 1, kNotALeftover},
         {"16I.AAA", kWrite, 1, kNotALeftover}, {"_16W.AAA", kWrite, 1, kNotALeftover}, {"_16I.A1A", kWrite, 1, kNotALeftover},
         {"_016I.AAA", kWrite, 1, kNotALeftover},
         {"_000016I.AAA", 0, 0, kEntryLeftover}, {"_000016I.AAA", 600, 1, kEntryLeftover}, {padded255, 0, 0, kEntryLeftover},
         {"_000016I.AAA", 4096, 0, kNotALeftover}, {"_00016I.AAA", 0, 0, kNotALeftover},
-        {"_OLD.TXT", 0, 1, kNotALeftover}, {"_BACKUP.DAT", 8192, 1, kNotALeftover}, {"_1.BIN", 512, 0, kNotALeftover},
+        {"_OLD.TXT", 0, 1, kNotALeftover}, {"_BACKUP.DAT", kWrite, 1, kNotALeftover}, {"_1.BIN", 512, 0, kNotALeftover},
     };
     // clang-format on
     for (const auto& row : rows) {

@@ -17,6 +17,11 @@ tess_cleanup() {
 trap tess_cleanup EXIT
 trap 'exit 143' TERM INT # so that the cleanup runs when the test is stopped
 tess_on_exit() { TESS_CLEANUPS+=("$1"); }
+# Mount points lie on a tmpfs of 1 MiB (as root): should a drive's mount
+# vanish during a run, Wine writes into that, never onto the machine's disk.
+TESS_MNT="$TESS_TMP/mnt"
+mkdir -p "$TESS_MNT"
+mount -t tmpfs -o size=1m tmpfs "$TESS_MNT" 2>/dev/null && tess_on_exit "umount -l $TESS_MNT"
 
 # The window driver.
 drv() { "$TESS_LOADER" "$TESS_BIN/tools/tdriver.exe" "$@" | tr -d '\r'; return "${PIPESTATUS[0]}"; }

@@ -5,15 +5,19 @@
 #         behind tests/faulty/faultfs.py, the options its faults), fat12 (a
 #         diskette in A:), fat32, missing (no medium), - (none); small=N (N
 #         small files deleted too), kept (the user's files), names (files of
-#         long names deleted, in the root and in a kept folder), link (a link
-#         to a folder outside the drive)
+#         long names deleted, in the root and in a kept folder), scripts (long
+#         names deleted in folders named in Cyrillic, CJK, with an emoji, and
+#         one deeper than 260 characters), runs (exFAT: free runs of 3 to 40
+#         entries between kept files), many (2,000 names deleted in a folder),
+#         link (a link to a folder outside the drive)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
 #         (no help file), win98, two (a second instance on h:), dist (the
 #         release zip's program), unit:FILTER (unit tests on the full drive)
 # steps   ok yes stop quit help, wait (for last=), writing (fill files
 #         appear), records (NTFS's free records are taken), nobox, check (the
 #         window), shot:NAME (a screenshot), second (the second instance runs),
-#         kill (the process ended half-way), again (the tool started anew)
+#         kill (the process ended half-way), again (the tool started anew),
+#         naming (the names step has begun), pull (the drive letter removed)
 # expect  last=, has= (REGEX, log lines), lines=N, state=OSQHL (Ok, Stop, Quit,
 #         Help enabled, list shown), measured=yes (what the drive reports),
 #         viewer=shown|absent, shown>=MS (the window's delay), code=N,
@@ -51,19 +55,21 @@ tess_wait() { # pid seconds: waits for it to end; sets TESS_CODE
 [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: the scratch drives need root"; [ "${CI:-}" = true ] && exit 1; exit 77; }
 ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 SHOTS="$TESS_BIN/screenshots" MARKER="TESSARINE-E2E-SECRET-$$" CONFIRM="Tessarine by the Tessarine authors"
-DIR="$TESS_TMP/stick" BACK="$TESS_TMP/back"
+DIR="$TESS_MNT/stick" BACK="$TESS_MNT/back"
 mkdir -p "$SHOTS"
 
 SCENARIOS=$(cat <<'EOF'
-exFAT stick chosen in the list | exfat 32 names | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes free=same
+exFAT stick chosen in the list | exfat 32 names scripts runs | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes free=same
 ext2 stick chosen in the list | ext2 16 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
 NTFS stick with small deleted files, chosen in the list | ntfs 32 small=400 names | list | ok yes wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ state=00111 code=0 markers=0 listed=0 left=0 fsck=yes free=same
-NTFS: more free records than one process has names | ntfs 96 small=18000 | cmd | ok wait check stop quit | last=Not enough file names for the free records of the file table on drive g: has=^17575 free records of the file table were overwritten$ state=01010 code=1 left=0
+NTFS: more free records than one process has names | ntfs 96 small=18000 | cmd | ok wait check stop quit | last=Not enough file names for the free records of the file table on drive g: has=^17576 free records of the file table were overwritten$ state=01010 code=1 left=0
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
+a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many | cmd | ok naming kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
+the stick is pulled out during the names step: no success | exfat 64 many | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete [0-9]+ files in folder \[g:\\ code=1
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
 diskette in A: through the FAT driver, no question | fat12 1 names | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes
-FAT32 stick with 512-byte clusters | fat32 34 names | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes
+FAT32 stick with 512-byte clusters | fat32 34 names scripts | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes
 a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check quit | last=Operation succeeded code=0 left=0 outside=same
 the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
 failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
@@ -97,6 +103,11 @@ count() { grep -a -c "$MARKER" "$IMAGE"; }
 NAMES=("Quixotic letter to my lawyer about the house R1.docx" "Quixotic medical results of 2026 R2.pdf"
   "Quixotic passwords R3.txt" "kept/Quixotic letter to my lawyer about the house K1.docx"
   "kept/Quixotic medical results of 2026 K2.pdf" "kept/Quixotic passwords K3.txt")
+DEEP=$(printf 'A folder deeper than MAX_PATH allows, level %s of five/' 1 2 3 4 5)
+SCRIPTS=("Кириллица" "日本語のフォルダ" "Camera 📷" "${DEEP%/}")
+# The user's files that look like fill files: empty, zeros, in the root and in a folder.
+LOOKALIKE=(_OLD.TXT _BACKUP.DAT _1.BIN kept/_OLD.TXT kept/_1.BIN)
+BASE_NAMES=("${NAMES[@]}")
 plant_names() { # dir phase: the kept folder (before the markers, so that no live cluster held them), then
   local n       # the names, deleted; a FAT image (dir "fat") is written with mtools
   if [ "$1" = fat ]; then
@@ -104,6 +115,33 @@ plant_names() { # dir phase: the kept folder (before the markers, so that no liv
     else for n in "${NAMES[@]}"; do mcopy -i "$IMAGE" "$TESS_TMP/k.txt" "::/$n"; done; for n in "${NAMES[@]}"; do mdel -i "$IMAGE" "::/$n"; done; fi
   elif [ "$2" = kept ]; then mkdir -p "$1/kept"; echo "keep me" >"$1/kept/k.txt"
   else for n in "${NAMES[@]}"; do echo "note" >"$1/$n"; done; sync; for n in "${NAMES[@]}"; do rm "$1/$n"; done; sync; fi
+}
+plant_folders() { # dir names...: in each folder, a kept file, long names deleted, a kept file after them
+  local dir=$1 f n; shift
+  for f in "$@"; do
+    mkdir -p "$dir/$f"; echo keep >"$dir/$f/a.txt"
+    for n in "${BASE_NAMES[@]:0:3}"; do echo note >"$dir/$f/${n/R/S}"; done
+    echo keep >"$dir/$f/z.txt"
+  done
+  sync
+  for f in "$@"; do for n in "${BASE_NAMES[@]:0:3}"; do rm "$dir/$f/${n/R/S}"; done; done
+  sync
+  for n in "${BASE_NAMES[@]:0:3}"; do NAMES+=("${n/R/S}"); done
+}
+plant_runs() { # dir: exFAT's free runs of 3 to 40 entries, each closed by a kept file
+  local n; mkdir -p "$1/runs"
+  # A name of 15 (s - 2) characters takes a set of s entries; a run of n
+  # entries is one to three such names.
+  while read -r n; do
+    if [ "${n#k}" != "$n" ]; then echo keep >"$1/runs/$n"; else echo note >"$1/runs/$n"; NAMES+=("$n"); fi
+  done < <(/usr/bin/python3 -c '
+for n in range(3, 41):
+    parts = -(-n // 19)
+    for p in range(parts):
+        s = n // parts + (p < n % parts)
+        print(("Quixotic r%02d%c " % (n, 97 + p)).ljust(15 * (s - 2), "x"))
+    print("k%02d" % n)')
+  sync; find "$1/runs" -name 'Quixotic*' -delete; sync
 }
 names_found() { # in the raw image: the UTF-16 pieces that one folder entry keeps whole, and the short names
   /usr/bin/python3 - "$IMAGE" "${NAMES[@]##*/}" <<'PY'
@@ -120,10 +158,19 @@ print(found + image.count(b'UIXOT~'))  # the short names, first letter gone
 PY
 }
 names_listed() { fls -r -d "$IMAGE" 2>/dev/null | grep -c Quixotic; } # by a recovery tool
+guest_mount() { # the real FAT driver, in a small VM that serves the drive through FUSE
+  LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" \
+    -m /dev/sda --rw -o allow_other --pid-file "$TESS_TMP/guest.pid" "$DIR" || return 1
+  GUEST=$(cat "$TESS_TMP/guest.pid")
+}
+guest_unmount() { # and wait until the VM has written the image
+  guestunmount "$DIR"; for _ in $(seq 100); do kill -0 "$GUEST" 2>/dev/null || break; sleep 0.2; done; GUEST=""
+}
+user_files() { (cd "$LOOK" && md5sum notes.txt zeros.bin _USER.TXT "${LOOKALIKE[@]}"); }
 has() { local word=$1 w; shift; for w in "$@"; do [ "$w" = "$word" ] && return 0; done; return 1; }
 drive_up() { # kind size options...
   local kind=$1 size=$2 i; shift 2
-  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST=""
+  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST="" NAMES=("${BASE_NAMES[@]}")
   mkdir -p "$DIR"
   case $kind in
     -) return ;;
@@ -137,12 +184,11 @@ drive_up() { # kind size options...
       for i in 1 2; do yes "$MARKER" | head -c 200000 >"$TESS_TMP/secret$i.txt"
         mcopy -i "$IMAGE" "$TESS_TMP/secret$i.txt" ::/ && mdel -i "$IMAGE" "::/secret$i.txt"; done
       has names "$@" && plant_names fat names
+      tess_on_exit "guestunmount $DIR"
+      # Names in every script through the driver itself: mtools drops an emoji.
+      if has scripts "$@"; then guest_mount && plant_folders "$DIR" "${SCRIPTS[@]}"; guest_unmount; fi
       BEFORE=$(count) NAMES_BEFORE=$(names_found) LISTED_BEFORE=$(names_listed)
-      # The real FAT driver, in a small VM that serves the drive through FUSE.
-      LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" \
-        -m /dev/sda --rw -o allow_other --pid-file "$TESS_TMP/guest.pid" "$DIR" || return 1
-      GUEST=$(cat "$TESS_TMP/guest.pid")
-      tess_on_exit "guestunmount $DIR" ;;
+      guest_mount || return 1 ;;
     *)
       local at=$DIR
       [ "$kind" = faulty ] && { kind=ext2 at=$BACK; }
@@ -150,9 +196,16 @@ drive_up() { # kind size options...
       if [ -n "$IMAGE" ]; then
         # Kept files first: the unused ends of their clusters are no free space.
         has names "$@" && plant_names "$at" kept
-        if has kept "$@"; then # a note, zeros under another name, a name of the fill files' form
-          echo "my notes" >"$at/notes.txt"; head -c 4096 /dev/zero >"$at/zeros.bin"; echo "mine" >"$at/_USER.TXT"
-          KEPT=$(cd "$at" && md5sum notes.txt zeros.bin _USER.TXT)
+        # Their folders too, with the names deleted in them.
+        has scripts "$@" && plant_folders "$at" "${SCRIPTS[@]}"
+        has runs "$@" && plant_runs "$at"
+        has many "$@" && { mkdir -p "$at/many"; (cd "$at/many" && seq -f 'Quixotic many %05g.txt' 2000 | xargs -d '\n' touch \
+          && touch zz.txt && sync && rm Quixotic*; sync); }
+        if has kept "$@"; then # a note, zeros under another name, names of the fill files' form
+          mkdir -p "$at/kept"; echo "my notes" >"$at/notes.txt"; head -c 4096 /dev/zero >"$at/zeros.bin"
+          echo "mine" >"$at/_USER.TXT"; touch "$at/_OLD.TXT" "$at/kept/_OLD.TXT"
+          head -c 131072 /dev/zero >"$at/_BACKUP.DAT"; head -c 4096 /dev/zero | tee "$at/_1.BIN" >"$at/kept/_1.BIN"
+          LOOK=$at KEPT=$(user_files)
         fi
         markers "$at" 3 MiB
         [ "${1%%=*}" = small ] && markers "$at" "${1#small=}" # on NTFS they live in the file table
@@ -176,13 +229,13 @@ drive_down() { # after the run: the drive as the user gets it back
   # A faulty drive is looked at without its faults: the folder behind it.
   [ -n "$TESS_FAULTFS" ] && tess_drop_faulty "$DIR"
   local left
-  left=$(ls -A "$LOOK" 2>/dev/null | grep -v -x _USER.TXT | grep -c '^_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
+  left=$(find "$LOOK" -name '_*' -printf '%P\n' 2>/dev/null | grep -v -x -F -e _USER.TXT "${LOOKALIKE[@]/#/-e}" |
+    grep -c '\(^\|/\)_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
   [ -n "${EXPECT[left]:-}" ] && tess_equal "fill files left" "${EXPECT[left]}" "$left"
   [ -n "${EXPECT[free]:-}" ] && [ "${EXPECT[left]:-0}" = 0 ] && tess_equal "free space as before" "$FREE_BEFORE" "$(tess_free_kib "$LOOK")"
-  [ -n "${EXPECT[kept]:-}" ] && tess_equal "the user's files untouched" "$KEPT" "$(cd "$LOOK" && md5sum notes.txt zeros.bin _USER.TXT)"
+  [ -n "${EXPECT[kept]:-}" ] && tess_equal "the user's files untouched" "$KEPT" "$(user_files)"
   rm -f "$LOOK"/_* 2>/dev/null
-  if [ -n "$GUEST" ]; then guestunmount "$DIR"; for _ in $(seq 100); do kill -0 "$GUEST" 2>/dev/null || break; sleep 0.2; done
-  else tess_unmount "$LOOK"; fi
+  if [ -n "$GUEST" ]; then guest_unmount; else tess_unmount "$LOOK"; fi
   if [ -n "$IMAGE" ] && [ -n "${EXPECT[markers]:-}" ]; then
     tess_check "deleted data in the free space before ($BEFORE lines)" [ "$BEFORE" -gt 0 ]
     tess_equal "deleted data left in the raw image" "${EXPECT[markers]}" "$(count)"
@@ -253,6 +306,10 @@ step() {
     kill) kill -9 "$TESS_PID"; tess_wait "$TESS_PID" 20 2>/dev/null
       tess_check "the killed run left its fill file" bash -c "ls -A '$LOOK' | grep -q '^_[0-9A-V]*\.AAA$'" ;;
     again) start_tool "$START" ;;
+    naming) # until the names step has made files in a folder
+      tess_check "the names step begins" wait_line "$W" "Cleaning the names of deleted files on drive .*" 120
+      for _ in $(seq 300); do find "$LOOK" -mindepth 2 -name '_0*' | grep -q . && break; sleep 0.1; done ;;
+    pull) tess_unmap_drive "$LETTER" ;;
     check) check_window ;;
     shot:*) sleep 0.5; import -window root "$SHOTS/${1#shot:}.png" ;;
     second) # the instance started last runs first: its start order must not wake the other's worker
@@ -275,7 +332,7 @@ start_tool() {
       cp "$TESS_EXE" "$TESS_TMP/Tessarine98.exe"; TESS_RUN_EXE="$TESS_TMP/Tessarine98.exe"
       "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1
       tess_on_exit "$WINE64 reg delete 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /f" ;;
-    two) tess_make_drive ext2 16 "$TESS_TMP/two"; tess_map_removable h "$TESS_TMP/two" ;;
+    two) tess_make_drive ext2 16 "$TESS_MNT/two"; tess_map_removable h "$TESS_MNT/two" ;;
     dist) # the program as a release zip holds it: system DLLs only, a GUI program that XP runs
       bash "$TESS_SRC/scripts/dist.sh" "$TESS_TMP/dist" "$(basename "$TESS_BIN")" >/dev/null
       unzip -q "$TESS_TMP"/dist/*.zip -d "$TESS_TMP/dist"; TESS_RUN_EXE="$TESS_TMP/dist/Tessarine.exe"
@@ -328,7 +385,7 @@ run_row() {
   fi
   tess_wait "$TESS_PID" 240
   tess_equal "exit code" "${EXPECT[code]}" "$TESS_CODE"
-  [ "$start" = two ] && { tess_unmap_drive h; tess_unmount "$TESS_TMP/two"; }
+  [ "$start" = two ] && { tess_unmap_drive h; tess_unmount "$TESS_MNT/two"; }
   drive_down
   [ "$start" = nohelp ] || [ "$steps" = "${steps/help/}" ] || { "$WINESERVER" -k; tess_restart_wine; } # closes the viewer
   echo "  ($((SECONDS - t0)) s)"
