@@ -136,18 +136,50 @@ unsigned NameLength(unsigned round) {
 }
 enum : unsigned { kNameRounds = 17, kLongestPath = 32767 };
 
+// Empty fill files in folder, rounds first to last, each until the file
+// system refuses one: on a full drive a folder cannot grow, so they take
+// exactly the entries it has free, and those are the entries of deleted files.
+FillEnd TakeRounds(const char* folder, unsigned first, unsigned last, long long* entries) {
+    size_t units = Utf16Length(folder) + 4; // and the long-path form's "\\?\"
+    for (unsigned round = first; round < last; ++round) {
+        unsigned length = NameLength(round);
+        if (units + (length > kMaxTempNameLength ? length : kMaxTempNameLength) >= kLongestPath) {
+            continue;
+        }
+        for (;;) {
+            FillEnd end;
+            Entry entry = TakeEntry(folder, length, false, &end);
+            if (entry == kEntryEnds) {
+                return end;
+            }
+            if (entry == kEntryTooLong && length == kEntryNameLength) {
+                return kFillFolderFailed;
+            }
+            if (entry != kEntryTaken) {
+                break; // the next, shorter names
+            }
+            ++*entries;
+            if (StopRequested()) {
+                return kFillStopped;
+            }
+        }
+    }
+    return kFillComplete;
+}
+
 // exFAT puts a set in the first free run that holds it. After the rounds no
 // run is longer than 2, but a set of 19 put into a run of 20 or 21 left 1
 // or 2 entries that no set takes, and the pieces of a deleted name in them.
-// So each set of 19 of the folder's rounds is made again: a set of 3 at the
-// start of the run it leaves, then the one set of 18, 17 or 16 that fits the
-// rest exactly.
+// Which set ends a run cannot be seen (a folder is not listed in the order
+// of its entries under Wine), so each set of 19 of the folder is made again:
+// a set of 3 at the start of the run it leaves, then the one set of 18, 17
+// or 16 that fits the rest exactly.
 FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* entries) {
     size_t longest = strlen(folder) + NameLength(0);
     for (FillFileNode* node = before != nullptr ? before->Next : gWorker.fillListHead; node != nullptr;
          node = node->Next) {
         if (strlen(node->Name) != longest || !FileDelete(node->Name)) {
-            continue; // one that stays is named with the rest at the end
+            continue; // made later, or one that stays: it is named with the rest at the end
         }
         --*entries;
         static const unsigned kRounds[] = {kNameRounds - 1, 1, 2, 3};
@@ -155,7 +187,7 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* e
             FillEnd end;
             Entry entry = TakeEntry(folder, NameLength(round), false, &end);
             if (entry == kEntryEnds) {
-                return FolderEnd(folder, end);
+                return end;
             }
             *entries += entry == kEntryTaken ? 1 : 0;
             if (StopRequested()) {
@@ -169,36 +201,15 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* e
     return kFillComplete;
 }
 
-// Empty fill files in folder until the file system refuses one: on a full
-// drive a folder cannot grow, so they take exactly the entries it has free,
-// and those are the entries of deleted files.
+// The rounds in folder and, where names are kept in sets of entries, the
+// sets of 19 made again.
 FillEnd FillFolderEntries(const char* folder, bool retile, long long* entries) {
-    size_t units = Utf16Length(folder) + 4; // and the long-path form's "\\?\"
     FillFileNode* before = gWorker.fillListTail;
-    for (unsigned round = 0; round < kNameRounds; ++round) {
-        unsigned length = NameLength(round);
-        if (units + (length > kMaxTempNameLength ? length : kMaxTempNameLength) >= kLongestPath) {
-            continue;
-        }
-        for (;;) {
-            FillEnd end;
-            Entry entry = TakeEntry(folder, length, false, &end);
-            if (entry == kEntryEnds) {
-                return FolderEnd(folder, end);
-            }
-            if (entry == kEntryTooLong && length == kEntryNameLength) {
-                return FolderEnd(folder, kFillFolderFailed);
-            }
-            if (entry != kEntryTaken) {
-                break; // the next, shorter names
-            }
-            ++*entries;
-            if (StopRequested()) {
-                return kFillStopped;
-            }
-        }
+    FillEnd end = TakeRounds(folder, 0, kNameRounds, entries);
+    if (end == kFillComplete && retile) {
+        end = RetileLongestSets(folder, before, entries);
     }
-    return retile ? RetileLongestSets(folder, before, entries) : kFillComplete;
+    return FolderEnd(folder, end);
 }
 
 // The names of one folder running out, or one folder failing, stops no other.
