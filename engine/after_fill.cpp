@@ -136,12 +136,12 @@ unsigned NameLength(unsigned round) {
 }
 enum : unsigned { kNameRounds = 17, kLongestPath = 32767 };
 
-// Empty fill files in folder, rounds first to last, each until the file
+// Empty fill files in folder, round after round, each until the file
 // system refuses one: on a full drive a folder cannot grow, so they take
 // exactly the entries it has free, and those are the entries of deleted files.
-FillEnd TakeRounds(const char* folder, unsigned first, unsigned last, long long* entries) {
+FillEnd TakeRounds(const char* folder, long long* entries) {
     size_t units = Utf16Length(folder) + 4; // and the long-path form's "\\?\"
-    for (unsigned round = first; round < last; ++round) {
+    for (unsigned round = 0; round < kNameRounds; ++round) {
         unsigned length = NameLength(round);
         if (units + (length > kMaxTempNameLength ? length : kMaxTempNameLength) >= kLongestPath) {
             continue;
@@ -205,7 +205,7 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* e
 // sets of 19 made again.
 FillEnd FillFolderEntries(const char* folder, bool retile, long long* entries) {
     FillFileNode* before = gWorker.fillListTail;
-    FillEnd end = TakeRounds(folder, 0, kNameRounds, entries);
+    FillEnd end = TakeRounds(folder, entries);
     if (end == kFillComplete && retile) {
         end = RetileLongestSets(folder, before, entries);
     }
