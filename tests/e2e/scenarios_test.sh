@@ -75,7 +75,7 @@ the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wa
 failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
 the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
-deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete file \[G:\\.* state=01011 code=1
+deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete (file|[0-9]+ files in folder) \[G:\\.* state=01011 code=1
 the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system has=^Cannot delete file \[G: state=01011 code=1
 a slow stick: Stop, then Quit at once | faulty 16 mbps=0.05 | cmd | ok writing stop quit | code=1 left=0 free=same
 no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
