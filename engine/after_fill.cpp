@@ -49,8 +49,11 @@ Entry TakeEntry(const char* folder, unsigned length, bool dataNeeded, FillEnd* e
         case kNameTooLong:
             return kEntryTooLong;
         case kFolderNotFound: // a folder deleted meanwhile has no entries left
-            *end = DriveIsThere() ? kFillComplete : kFillMeasureLost;
-            return *end == kFillComplete ? kEntryFull : kEntryEnds;
+            if (DriveIsThere()) {
+                return kEntryFull;
+            }
+            *end = kFillMeasureLost;
+            return kEntryEnds;
         case kFolderRefused:
             *end = kFillFolderRefused;
             return kEntryEnds;

@@ -8,45 +8,49 @@
 wchar_t* WidePath(const char* path) {
     int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
     if (units == 0) {
+        SetLastError(ERROR_INVALID_NAME);
         return nullptr;
     }
     // A full path: a drive letter, a colon, a backslash.
     bool full = ((path[0] | 0x20) >= 'a' && (path[0] | 0x20) <= 'z') && path[1] == ':' && path[2] == '\\';
     size_t prefix = full ? 4 : 0;
     wchar_t* wide = static_cast<wchar_t*>(malloc((prefix + units) * sizeof(wchar_t)));
-    if (wide != nullptr) {
-        memcpy(wide, L"\\\\?\\", prefix * sizeof(wchar_t));
-        MultiByteToWideChar(CP_UTF8, 0, path, -1, wide + prefix, units);
+    if (wide == nullptr) {
+        SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+        return nullptr;
     }
+    memcpy(wide, L"\\\\?\\", prefix * sizeof(wchar_t));
+    MultiByteToWideChar(CP_UTF8, 0, path, -1, wide + prefix, units);
     return wide;
 }
 
 namespace {
 
+// Callers read GetLastError after the call that used wide.
+void FreeKeepingError(wchar_t* wide) {
+    DWORD error = GetLastError();
+    free(wide);
+    SetLastError(error);
+}
+
 // CreateFileW on the wide form of name; GetLastError tells why it failed.
 HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD disposition) {
     wchar_t* wide = WidePath(name);
     if (wide == nullptr) {
-        SetLastError(ERROR_INVALID_NAME);
         return nullptr;
     }
     HANDLE file = CreateFileW(wide, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-    DWORD error = GetLastError();
-    free(wide);
-    SetLastError(error);
+    FreeKeepingError(wide);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
 
 DWORD AttributesOf(const char* path) {
     wchar_t* wide = WidePath(path);
     if (wide == nullptr) {
-        SetLastError(ERROR_INVALID_NAME);
         return INVALID_FILE_ATTRIBUTES;
     }
     DWORD attributes = GetFileAttributesW(wide);
-    DWORD error = GetLastError();
-    free(wide);
-    SetLastError(error);
+    FreeKeepingError(wide);
     return attributes;
 }
 
@@ -162,10 +166,11 @@ void TakeFound(const WIN32_FIND_DATAW& data, FoundFile* found) {
 HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
     WIN32_FIND_DATAW data;
     wchar_t* wide = WidePath(pattern);
-    HANDLE find = wide != nullptr ? FindFirstFileW(wide, &data) : INVALID_HANDLE_VALUE;
-    DWORD error = wide != nullptr ? GetLastError() : ERROR_INVALID_NAME;
-    free(wide);
-    SetLastError(error);
+    if (wide == nullptr) {
+        return nullptr;
+    }
+    HANDLE find = FindFirstFileW(wide, &data);
+    FreeKeepingError(wide);
     if (find == INVALID_HANDLE_VALUE) {
         return nullptr;
     }

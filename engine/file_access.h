@@ -23,8 +23,8 @@ OpenMode ParseOpenMode(const char* mode);
 // units a path and 255 a name, and a unit takes at most 3 bytes.
 enum : unsigned { kMaxPathBytes = 32767 * 3 + 1, kMaxNameBytes = 255 * 3 + 1 };
 
-// The wide form that the layer hands Windows, on the heap (free it); null
-// when path is no valid UTF-8 or memory runs out.
+// The wide form that the layer hands Windows, on the heap (free it); null,
+// with the error set, when path is no valid UTF-8 or memory runs out.
 wchar_t* WidePath(const char* path);
 
 HANDLE FileOpen(const char* name, const char* mode);

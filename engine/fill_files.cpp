@@ -74,12 +74,12 @@ Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot) {
     if (!IsFillFileName(name)) {
         return kNotALeftover;
     }
-    bool padded = name[1] == '0' && strchr(name, '.') - name > 7;
-    if (padded) {
+    const char* dot = strchr(name, '.');
+    if (name[1] == '0' && dot - name > 7) { // padded
         return size <= kRecordFillBytes ? kEntryLeftover : kNotALeftover;
     }
     // A run's fill files count from AAA: far fewer than 26 x 26 of 2 GiB.
-    bool fill = inRoot && size != 0 && size % kSectorSize == 0 && strchr(name, '.')[1] == 'A';
+    bool fill = inRoot && size != 0 && size % kSectorSize == 0 && dot[1] == 'A';
     return fill && (name[1] != '0' || name[2] == '.') ? kFillLeftover : kNotALeftover;
 }
 
