@@ -18,6 +18,7 @@ void AddLogLine(const char* text) {
 }
 
 void DrawGauge(unsigned, unsigned, char) {}
+void ShowStatusLine(const char*) {}
 
 int main(int argc, char** argv) {
     if (argc < 2 || argv[1][0] == '\0' || argv[1][1] != ':' || argv[1][2] != '\0') {

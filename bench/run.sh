@@ -15,6 +15,11 @@
 # earlier run's leftover. Writes bench/results.md and keeps the raw figures
 # in bench/raw/. Needs root (it mounts its scratch drives); touches no other
 # drive.
+#   BENCH_ONLY="tmpfs throttled"  only these drives (tmpfs, ext2, throttled), no
+#                                 other section; the report is printed, and
+#                                 bench/results.md is left as it is
+#   BENCH_PRESETS="win64 before"  the builds to run (folders of build/): a
+#                                 link to an earlier build is a contender too
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 REPEAT=${REPEAT:-9}
@@ -26,6 +31,9 @@ bash "$here/scripts/wine/setup.sh" "$here/build/win64" >/dev/null
 tess_on_exit "bash '$here/scripts/wine/cleanup.sh' '$TESS_BIN'"
 PRESETS="win64"
 /usr/lib/wine/wine --version >/dev/null 2>&1 && PRESETS="win64 win32" # a kernel without 32-bit support cannot
+PRESETS=${BENCH_PRESETS:-$PRESETS}
+ONLY=${BENCH_ONLY:-tmpfs ext2 throttled}
+only() { [[ " $ONLY " == *" $1 "* ]]; }
 DIR="$TESS_MNT/drive"
 RAW="$TESS_TMP/raw"
 mkdir -p "$RAW"
@@ -130,10 +138,9 @@ bench_drive() { # kind size-MiB rounds label [faults]
   run_steps "$4"
 }
 
-bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"
-drop_drive
-bench_drive ext2-4096 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"
-drop_drive
+only tmpfs && { bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"; drop_drive; }
+only ext2 && { bench_drive ext2-4096 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"; drop_drive; }
+only throttled || { python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS"; exit; }
 bench_drive throttled 256 6 "a USB 2 stick: 256 MiB at 25 MB/s" mbps=25
 # Stop: from the click to its log line, in the middle of a run.
 for round in 1 2 3; do
@@ -147,6 +154,7 @@ for round in 1 2 3; do
   wait "$pid"
 done
 drop_drive
+[ -n "${BENCH_ONLY:-}" ] && { python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS"; exit; }
 
 # NTFS: the free records of the file table, after the free clusters; the
 # engine alone, which writes when each log line came.

@@ -18,6 +18,7 @@
 #include "engine/free_space.h"
 #include "engine/job.h"
 #include "engine/path_text.h"
+#include "engine/run_status.h"
 #include "frame/run_state.h"
 
 namespace {
@@ -120,7 +121,7 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
         if (entry != kEntryTaken) {
             break;
         }
-        ++records;
+        ShowStepStatus(kStepRecords, ++records, 0);
         if (StopRequested()) {
             end = kFillStopped;
             break;
@@ -142,7 +143,7 @@ enum : unsigned { kNameRounds = 17, kLongestPath = 32767 };
 // Empty fill files in folder, round after round, each until the file
 // system refuses one: on a full drive a folder cannot grow, so they take
 // exactly the entries it has free, and those are the entries of deleted files.
-FillEnd TakeRounds(const char* folder, long long* entries) {
+FillEnd TakeRounds(const char* folder) {
     size_t units = Utf16Length(folder) + 4; // and the long-path form's "\\?\"
     for (unsigned round = 0; round < kNameRounds; ++round) {
         unsigned length = NameLength(round);
@@ -161,7 +162,7 @@ FillEnd TakeRounds(const char* folder, long long* entries) {
             if (entry != kEntryTaken) {
                 break; // the next, shorter names
             }
-            ++*entries;
+            ShowStepStatus(kStepNames, gWorker.folders, ++gWorker.entries);
             if (StopRequested()) {
                 return kFillStopped;
             }
@@ -177,14 +178,14 @@ FillEnd TakeRounds(const char* folder, long long* entries) {
 // of its entries under Wine), so each set of 19 of the folder is made again:
 // a set of 3 at the start of the run it leaves, then the one set of 18, 17
 // or 16 that fits the rest exactly.
-FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* entries) {
+FillEnd RetileLongestSets(const char* folder, FillFileNode* before) {
     size_t longest = strlen(folder) + NameLength(0);
     for (FillFileNode* node = before != nullptr ? before->Next : gWorker.fillListHead; node != nullptr;
          node = node->Next) {
         if (strlen(node->Name) != longest || !FileDelete(node->Name)) {
             continue; // made later, or one that stays: it is named with the rest at the end
         }
-        --*entries;
+        --gWorker.entries;
         static const unsigned kRounds[] = {kNameRounds - 1, 1, 2, 3};
         for (unsigned round : kRounds) {
             FillEnd end;
@@ -192,7 +193,8 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* e
             if (entry == kEntryEnds) {
                 return end;
             }
-            *entries += entry == kEntryTaken ? 1 : 0;
+            gWorker.entries += entry == kEntryTaken ? 1 : 0;
+            ShowStepStatus(kStepNames, gWorker.folders, gWorker.entries);
             if (StopRequested()) {
                 return kFillStopped;
             }
@@ -206,11 +208,12 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before, long long* e
 
 // The rounds in folder and, where names are kept in sets of entries, the
 // sets of 19 made again.
-FillEnd FillFolderEntries(const char* folder, bool retile, long long* entries) {
+FillEnd FillFolderEntries(const char* folder, bool retile) {
     FillFileNode* before = gWorker.fillListTail;
-    FillEnd end = TakeRounds(folder, entries);
+    ShowStepStatus(kStepNames, ++gWorker.folders, gWorker.entries);
+    FillEnd end = TakeRounds(folder);
     if (end == kFillComplete && retile) {
-        end = RetileLongestSets(folder, before, entries);
+        end = RetileLongestSets(folder, before);
     }
     return FolderEnd(folder, end);
 }
@@ -263,21 +266,20 @@ FillEnd CleanFolderEntries(const char* fileSystem) {
     // FAT's shortest names take one entry each: nothing is left between
     // them. Wine names every drive NTFS, exFAT among them.
     bool retile = strncmp(fileSystem, "FAT", 3) != 0;
-    long long entries = 0;
     FillFileNode* pending = NewFillFileNode(gWorker.rootPath);
     FillEnd end = pending != nullptr ? kFillComplete : kFillNoMemory;
     while (pending != nullptr) {
         FillFileNode* folder = pending;
         pending = folder->Next;
         for (int step = 0; step < 2 && GoesOn(end); ++step) {
-            FillEnd done = step == 0 ? FillFolderEntries(folder->Name, retile, &entries)
-                                     : PushSubfolders(folder->Name, &pending);
+            FillEnd done =
+                step == 0 ? FillFolderEntries(folder->Name, retile) : PushSubfolders(folder->Name, &pending);
             end = done != kFillComplete ? done : end;
         }
         free(folder->Name);
         free(folder);
     }
-    LogLine("%I64i free entries of folders were overwritten", entries);
+    LogLine("%I64i free entries of folders were overwritten", gWorker.entries);
     return end;
 }
 

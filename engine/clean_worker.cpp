@@ -10,7 +10,8 @@
 // shows its lines in the same order.
 //
 // The fill loop runs once per 128 KiB written, so it does no allocation, no
-// formatting and no system call besides the write and the gauge repaint.
+// formatting and no system call besides the write and the gauge repaint; the
+// status line reads the clock there and is renewed once a second.
 #include "engine/clean_worker.h"
 
 #include <process.h>
@@ -28,6 +29,7 @@
 #include "engine/job.h"
 #include "engine/leftovers.h"
 #include "engine/path_text.h"
+#include "engine/run_status.h"
 #include "frame/handshake.h"
 #include "frame/run_state.h"
 #include "ui/control_ids.h"
@@ -200,6 +202,7 @@ FillEnd FillFreeSpace() {
             return end;
         }
         DrawGauge(ProgressPercent(gWorker.totalSectors, gWorker.remainingSectors), 100, 'W');
+        ShowStepStatus(kStepFill, gWorker.writtenSectors, gWorker.remainingSectors);
         if (gRunState.stopRequest.load(std::memory_order_relaxed) != 0) {
             return kFillStopped;
         }
@@ -210,7 +213,9 @@ FillEnd FillFreeSpace() {
 // cache of a file outlives its handle): the first that cannot be opened or
 // flushed is returned, null when all were.
 const FillFileNode* FlushEarlierFillFiles() {
+    unsigned done = 1, total = CountFillFiles(gWorker.fillListHead);
     for (const FillFileNode* node = gWorker.fillListHead; node != gWorker.fillListTail; node = node->Next) {
+        ShowStepStatus(kStepFlush, done++, total);
         HANDLE file = FileOpen(node->Name, "r+");
         bool flushed = file != nullptr && FileFlush(file) == 0;
         if (file != nullptr) {
@@ -234,6 +239,9 @@ JobOutcome ConcludeFill(FillEnd end) {
     static char last[kMaxPathBytes + kMaxPaddedLength];
     last[0] = '\0';
     const FillFileNode* unflushed = nullptr;
+    if (end != kFillStopped) {
+        ShowStepStatus(kStepFlush, 0, CountFillFiles(gWorker.fillListHead));
+    }
     if (!CloseFillFile(end != kFillStopped)) {
         unflushed = gWorker.fillListTail;
     } else if (end == kFillComplete) {
@@ -249,7 +257,7 @@ JobOutcome ConcludeFill(FillEnd end) {
     if (last[0] == '\0' && gWorker.fillListTail != nullptr) {
         lstrcpynA(last, gWorker.fillListTail->Name, sizeof last);
     }
-    unsigned left = DeleteFillFiles(gWorker.fillListHead);
+    unsigned left = DeleteFillFiles(gWorker.fillListHead, true);
     gWorker.fillListHead = nullptr;
     gWorker.fillListTail = nullptr;
     if (left != 0 && end == kFillComplete) {
@@ -328,16 +336,19 @@ JobOutcome CleanDrive() {
 
 JobOutcome RunCleaningJob() {
     memset(&gWorker, 0, sizeof gWorker);
+    StartRunStatus();
     LogLine("Cleaning un-used sectors on drive %s", gRunState.selectedDrive);
     snprintf(gWorker.rootPath, sizeof gWorker.rootPath, "%s\\", gRunState.selectedDrive);
     gWorker.writeBuffer = static_cast<char*>(calloc(1, kWriteBufferSize));
     if (gWorker.writeBuffer == nullptr) {
         LogLine("Out of memory");
+        ShowRunSummary(kJobFailed, 0);
         return kJobFailed;
     }
     JobOutcome outcome = CleanDrive();
     free(gWorker.writeBuffer);
     gWorker.writeBuffer = nullptr;
+    ShowRunSummary(outcome, gWorker.writtenSectors * kSectorSize);
     return outcome;
 }
 

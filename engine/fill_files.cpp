@@ -14,6 +14,7 @@
 #include "engine/file_access.h"
 #include "engine/fill_plan.h"
 #include "engine/path_text.h"
+#include "engine/run_status.h"
 #include "frame/run_state.h"
 
 namespace {
@@ -173,11 +174,22 @@ void ReportLeft(char* path, unsigned count) {
 
 } // namespace
 
-unsigned DeleteFillFiles(FillFileNode* first) {
-    unsigned left = 0, inFolder = 0;
+unsigned CountFillFiles(const FillFileNode* first) {
+    unsigned count = 0;
+    for (; first != nullptr; first = first->Next) {
+        ++count;
+    }
+    return count;
+}
+
+unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
+    unsigned left = 0, inFolder = 0, done = 0, total = progress ? CountFillFiles(first) : 0;
     char* lastLeft = nullptr; // the path of the last file that stays
     while (first != nullptr) {
         FillFileNode* next = first->Next;
+        if (progress) {
+            ShowStepStatus(kStepDeletion, done++, total);
+        }
         gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
         if (FileDelete(first->Name)) {
             free(first->Name);

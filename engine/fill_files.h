@@ -49,7 +49,10 @@ FillFileNode* NewFillFileNode(const char* path);
 // Deletes the file of every node from first on, in list order, and releases
 // the nodes. A file that stays on the drive is named in the log (files that
 // stay one after the other in one folder, by their folder and count) and
-// does not stop the others. Returns the number of files left.
-unsigned DeleteFillFiles(FillFileNode* first);
+// does not stop the others; with progress, the status line counts them.
+// Returns the number of files left.
+unsigned DeleteFillFiles(FillFileNode* first, bool progress);
+
+unsigned CountFillFiles(const FillFileNode* first);
 
 #endif

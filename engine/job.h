@@ -29,6 +29,9 @@ struct WorkerFields {
     // the first whose entries could not be written.
     char namelessFolder[kMaxPathBytes];
     char failedFolder[kMaxPathBytes];
+    // The names step's progress: folders begun, entries taken.
+    unsigned long long folders;
+    long long entries;
 };
 
 extern WorkerFields gWorker;

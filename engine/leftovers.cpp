@@ -11,6 +11,7 @@
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
 #include "engine/path_text.h"
+#include "engine/run_status.h"
 #include "frame/run_state.h"
 
 namespace {
@@ -91,15 +92,14 @@ bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileN
 bool ClearLeftovers(const char* rootPath, char* buffer) {
     FillFileNode* pending = NewFillFileNode(rootPath);
     bool stopped = false;
+    unsigned long long folders = 0;
     while (pending != nullptr) {
         FillFileNode* folder = pending;
         pending = folder->Next;
+        ShowStepStatus(kStepLeftovers, ++folders, 0);
         FillFileNode* found = nullptr;
         stopped = stopped || !ListFolder(folder->Name, folder->Name[3] == '\0', &pending, &found, buffer);
-        unsigned count = 0;
-        for (const FillFileNode* node = found; node != nullptr; node = node->Next) {
-            ++count;
-        }
+        unsigned count = CountFillFiles(found);
         if (count == 1) {
             LogPathLine("Deleting file [%s] left by an earlier run", found->Name);
         } else if (count > 1) {
@@ -108,7 +108,7 @@ bool ClearLeftovers(const char* rootPath, char* buffer) {
                      count);
             LogPathLine(format, folder->Name);
         }
-        DeleteFillFiles(found);
+        DeleteFillFiles(found, false);
         free(folder->Name);
         free(folder);
     }

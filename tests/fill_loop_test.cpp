@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <set>
 #include <string>
 #include <utility>
@@ -78,6 +79,7 @@ struct Row {
     unsigned left = 0;            // fill files that stay on the drive
     Lines leftovers = Lines();    // the lines about an earlier run's files, before the measurement
     unsigned long long freed = 0; // the sectors they give back
+    Lines status = Lines();       // the status line's texts in turn (empty: not checked)
 };
 
 // clang-format off
@@ -207,6 +209,15 @@ const Row kRows[] = {
     {"Stop: the current pass completes",
      [] { gFakeDrive.freeSectors = 100000, gFakeDrive.stopAfterWrites = 5; },
      kJobStopped, {"AAA"}, {"Operation was stopped"}, {{256, 5}}},
+    {"a stick of 3 MB/s: the time left once a second, then each later step, and the summary",
+     [] { gFakeDrive.freeSectors = 100000, gFakeDrive.msPerWrite = 40; },
+     kJobSucceeded, {"AAA"}, {kSucceeded}, {}, 0, {}, 0,
+     {"Looking for files of an earlier run: 1 folder", "Estimating the time left", "Estimating the time left",
+      "Estimating the time left", "About 13 s left (3.1 MB/s)", "About 12 s left (3.1 MB/s)", "About 11 s left (3.1 MB/s)", "About 10 s left (3.1 MB/s)",
+      "About 9 s left (3.1 MB/s)", "About 8 s left (3.1 MB/s)", "About 7 s left (3.1 MB/s)", "About 6 s left (3.1 MB/s)",
+      "About 5 s left (3.1 MB/s)", "About 4 s left (3.1 MB/s)", "About 3 s left (3.1 MB/s)", "About 2 s left (3.1 MB/s)",
+      "About 1 s left (3.1 MB/s)", "Flushing the fill files to the drive: 0 of 1",
+      "Names of deleted files: 1 folder, 0 entries", "Deleting the fill files: 0 of 1", "48.8 MB written in 15 s (3.1 MB/s)"}},
     {"a Stop given before the first write is honoured after it",
      [] { gFakeDrive.freeSectors = 100000, gRunState.stopRequest = 1; },
      kJobStopped, {"AAA"}, {"Operation was stopped"}, {{256, 1}}},
@@ -231,6 +242,7 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         ResetTempNames();
         gLoggedLines.clear();
         gGaugeCalls.clear();
+        gStatusLines.clear();
         EnableWindow(GetDlgItem(window, IDC_QUIT_BUTTON), FALSE); // as during a run
         EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), TRUE);
         row.drive();
@@ -284,6 +296,29 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         } else if (row.outcome == kJobStopped) {
             EXPECT_EQ(gGaugeCalls.back().value, 50u);
             EXPECT_EQ(gGaugeCalls.back().letter, 'E');
+        }
+        // The status line: renewed at most once a second of the worker's clock
+        // (texts up to their first digit tell a step), and at the end the
+        // summary of every outcome.
+        std::map<std::string, DWORD> shown;
+        for (const StatusCall& call : gStatusLines) {
+            std::string step = call.text.substr(0, call.text.find_first_of("0123456789"));
+            EXPECT_TRUE(shown.count(step) == 0 || call.at - shown[step] >= 1000) << call.text;
+            shown[step] = call.at;
+        }
+        ASSERT_FALSE(gStatusLines.empty());
+        const char* how = row.outcome == kJobSucceeded ? ""
+                          : row.outcome == kJobStopped ? "Stopped: "
+                                                       : "Failed: ";
+        EXPECT_TRUE(std::regex_match(gStatusLines.back().text,
+                                     std::regex(how + std::string("[0-9.]+ [KMG]B written in .*"))))
+            << gStatusLines.back().text;
+        if (!row.status.empty()) {
+            Lines texts;
+            for (const StatusCall& call : gStatusLines) {
+                texts.push_back(call.text);
+            }
+            EXPECT_EQ(texts, row.status);
         }
         // Only a success switches the buttons: Quit on, Stop off.
         EXPECT_EQ(IsWindowEnabled(GetDlgItem(window, IDC_QUIT_BUTTON)) != 0, succeeded);

@@ -86,3 +86,10 @@ void WriteInstructions() {
     AddLogText("and press OK");
     AddLogText("(C) 2009-2026 the Tessarine authors - tessarine@example.org");
 }
+
+void ShowStatusLine(const char* text) {
+    HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
+    if (window != nullptr) {
+        SetDlgItemTextA(window, IDC_PROMPT, text);
+    }
+}

@@ -23,4 +23,8 @@ void AddLogLine(const char* text);
 void AddLogText(const char* text);
 void WriteInstructions();
 
+// The status line above the log (the prompt before a run); ASCII text, one
+// line; callable from either thread.
+void ShowStatusLine(const char* text);
+
 #endif

@@ -10,6 +10,9 @@
 //                          print its texts, press ID (0: none)
 //   rect HWND ID           print a control's screen rectangle (ID 0: the
 //                          client area): left top right bottom
+//   status HWND            print the status line (the prompt before a run)
+//   version EXE            print what Windows shows of a program: its
+//                          version strings (KEY=value), then its manifest
 // Exit code 0, or 2 with a message when a command fails.
 #include <windows.h>
 
@@ -72,6 +75,35 @@ void Click(HWND window, int id) {
                  reinterpret_cast<LPARAM>(GetDlgItem(window, id)));
 }
 
+void PrintVersion(const char* program) {
+    DWORD ignored = 0, size = GetFileVersionInfoSizeA(program, &ignored);
+    std::vector<char> data(size + 1);
+    struct Language {
+        WORD language, codePage;
+    }* language = nullptr;
+    UINT length = 0;
+    if (size != 0 && GetFileVersionInfoA(program, 0, size, data.data()) &&
+        VerQueryValueA(data.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&language),
+                       &length) &&
+        length >= sizeof *language) {
+        for (const char* key :
+             {"CompanyName", "FileDescription", "FileVersion", "ProductName", "ProductVersion"}) {
+            char path[96];
+            char* value = nullptr;
+            snprintf(path, sizeof path, "\\StringFileInfo\\%04x%04x\\%s", language->language,
+                     language->codePage, key);
+            if (VerQueryValueA(data.data(), path, reinterpret_cast<void**>(&value), &length)) {
+                printf("%s=%s\n", key, value);
+            }
+        }
+    }
+    HMODULE module = LoadLibraryExA(program, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    HRSRC manifest = FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24));
+    if (manifest != nullptr) {
+        fwrite(LockResource(LoadResource(module, manifest)), 1, SizeofResource(module, manifest), stdout);
+    }
+}
+
 int Fail(const char* what) {
     fprintf(stderr, "tdriver: %s\n", what);
     return 2;
@@ -82,7 +114,9 @@ int Fail(const char* what) {
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::string command = argv[i];
-        int n = command == "log" || command == "state" ? 1 : command == "answer" ? 3 : 2;
+        int n = command == "log" || command == "state" || command == "status" || command == "version" ? 1
+                : command == "answer"                                                                 ? 3
+                                                                                                      : 2;
         if (i + n >= argc) {
             return Fail("missing arguments");
         }
@@ -101,6 +135,10 @@ int main(int argc, char** argv) {
             for (const std::string& line : LogLines(w)) {
                 printf("%s\n", line.c_str());
             }
+        } else if (command == "status") {
+            printf("%s\n", Text(GetDlgItem(w, IDC_PROMPT)).c_str());
+        } else if (command == "version") {
+            PrintVersion(a);
         } else if (command == "state") {
             printf("%s\n", ButtonState(w).c_str());
         } else if (command == "select") {

@@ -17,8 +17,10 @@
 #         appear), records (NTFS's free records are taken), nobox, check (the
 #         window), shot:NAME (a screenshot), second (the second instance runs),
 #         kill (the process ended half-way), again (the tool started anew),
-#         naming (the names step has begun), pull (the drive letter removed)
-# expect  last=, has= (REGEX, log lines), lines=N, state=OSQHL (Ok, Stop, Quit,
+#         naming (the names step has begun), pull (the drive letter removed),
+#         timeleft (the status line shows the time left), ticking (the names
+#         step's status line moves within a second)
+# expect  last=, has= (REGEX, log lines), status= (REGEX, the status line), lines=N, state=OSQHL (Ok, Stop, Quit,
 #         Help enabled, list shown), measured=yes (what the drive reports),
 #         viewer=shown|absent, shown>=MS (the window's delay), code=N,
 #         markers=0, left=N (fill files), fsck=yes, free=same, kept=yes (the
@@ -64,13 +66,13 @@ DIR="$TESS_MNT/stick" BACK="$TESS_MNT/back"
 mkdir -p "$SHOTS"
 
 SCENARIOS=$(cat <<'EOF'
-exFAT stick chosen in the list | exfat 32 names scripts runs | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes free=same
+exFAT stick chosen in the list | exfat 32 names scripts runs | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes free=same
 ext2 stick chosen in the list | ext2 16 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
 NTFS stick with small deleted files, chosen in the list | ntfs 32 small=400 names | list | ok yes wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ state=00111 code=0 markers=0 listed=0 left=0 fsck=yes free=same
 NTFS: more free records than one process has names | ntfs 96 small=18000 | cmd | ok wait check stop quit | last=Not enough file names for the free records of the file table on drive g: has=^17576 free records of the file table were overwritten$ state=01010 code=1 left=0
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
-a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many | cmd | ok naming kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
+a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 the stick is pulled out during the names step: no success | exfat 64 many | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete [0-9]+ files in folder \[g:\\ code=1
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
 diskette in A: through the FAT driver, no question | fat12 1 names | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes
@@ -82,10 +84,11 @@ the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check 
 the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete (file|[0-9]+ files in folder) \[G:\\.* state=01011 code=1
 the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system has=^Cannot delete file \[G: state=01011 code=1
+a slow stick to the end: the time left, then the summary | faulty 24 mbps=3 | cmd | ok timeleft shot:time-left wait check quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ code=0 left=0 free=same
 a slow stick: Stop, then Quit at once | faulty 16 mbps=0.05 | cmd | ok writing stop quit | code=1 left=0 free=same
 no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
 write-protected medium | ro 8 | list | ok yes wait check stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1
-Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check shot:stopped quit | last=Operation was stopped state=00110 code=1 left=0 free=same
+Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check shot:stopped quit | last=Operation was stopped status=^Stopped: [0-9.]+ [MG]B written in .* state=00110 code=1 left=0 free=same
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
 Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
 Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
@@ -270,6 +273,10 @@ wait_line() { # window regex seconds: until a log line matches
   for _ in $(seq $(($3 * 5))); do drv log "$1" | grep -q -E -x -- "$2" && return 0; sleep 0.2; done
   return 1
 }
+wait_status() { # regex seconds: until the status line matches
+  for _ in $(seq $(($2 * 5))); do drv status "$W" | grep -q -E -x -- "$1" && return 0; sleep 0.2; done
+  return 1
+}
 settle() { # until the log has not grown for a second
   local n m=-1
   for _ in $(seq 30); do n=$(drv log "$W" | wc -l); [ "$n" = "$m" ] && return; m=$n; sleep 1; done
@@ -279,6 +286,7 @@ check_window() {
   l=$(drv log "$W")
   echo "$l" | sed 's/^/     | /'
   [ -n "${EXPECT[last]:-}" ] && tess_check "last line: ${EXPECT[last]}" grep -q -E -x -- "${EXPECT[last]}" <(tail -1 <<<"$l")
+  [ -n "${EXPECT[status]:-}" ] && tess_check "status line: ${EXPECT[status]}" grep -q -E -x -- "${EXPECT[status]}" <(drv status "$W")
   [ -n "${EXPECT[has]:-}" ] && tess_check "a line: ${EXPECT[has]}" grep -q -E -- "${EXPECT[has]}" <<<"$l"
   [ -n "${EXPECT[lines]:-}" ] && tess_equal "log lines" "${EXPECT[lines]}" "$(grep -c . <<<"$l")"
   [ -n "$s" ] && tess_equal "buttons: Ok, Stop, Quit, Help, list" "$s" "$(drv state "$W")"
@@ -315,6 +323,10 @@ step() {
       tess_check "the names step begins" wait_line "$W" "Cleaning the names of deleted files on drive .*" 120
       for _ in $(seq 300); do find "$LOOK" -mindepth 2 -name '_0*' | grep -q . && break; sleep 0.1; done ;;
     pull) tess_unmap_drive "$LETTER" ;;
+    timeleft) tess_check "the status line shows the time left: $(drv status "$W")" wait_status "About .* left \([0-9.]+ [KM]B/s\)" 20 ;;
+    ticking) local one two; one=$(drv status "$W"); sleep 1; two=$(drv status "$W")
+      tess_check "the names step's count moves within a second: $one / $two" \
+        bash -c "[[ '$one' =~ ^Names\ of\ deleted\ files: && '$two' =~ ^Names\ of\ deleted\ files: && '$one' != '$two' ]]" ;;
     check) check_window ;;
     shot:*) sleep 0.5; import -window root "$SHOTS/${1#shot:}.png" ;;
     second) # the instance started last runs first: its start order must not wake the other's worker
@@ -343,7 +355,13 @@ start_tool() {
       unzip -q "$TESS_TMP"/dist/*.zip -d "$TESS_TMP/dist"; TESS_RUN_EXE="$TESS_TMP/dist/Tessarine.exe"
       local dump; dump=$(x86_64-w64-mingw32-objdump -p "$TESS_RUN_EXE")
       tess_equal "imports, subsystem" "advapi32.dll gdi32.dll kernel32.dll msvcrt.dll user32.dll (Windows GUI) 5.$([ "$TESS_LOADER" = "$WINE64" ] && echo 2 || echo 1)" \
-        "$(awk '/DLL Name/ {print tolower($3)}' <<<"$dump" | sort | tr '\n' ' ')$(grep -o '(Windows GUI)' <<<"$dump") $(awk '/MajorSubsystemVersion/ {a=$2} /MinorSubsystemVersion/ {i=$2} END {print a "." i}' <<<"$dump")" ;;
+        "$(awk '/DLL Name/ {print tolower($3)}' <<<"$dump" | sort | tr '\n' ' ')$(grep -o '(Windows GUI)' <<<"$dump") $(awk '/MajorSubsystemVersion/ {a=$2} /MinorSubsystemVersion/ {i=$2} END {print a "." i}' <<<"$dump")"
+      # What Properties > Details shows, and a manifest that asks for no more rights and no new look.
+      dump=$(drv version "Z:${TESS_RUN_EXE//\//\\}")
+      tess_equal "version resource" "CompanyName=the Tessarine authors|FileDescription=Tessarine: wipes the free space of removable drives|FileVersion=0.10|ProductName=Tessarine|ProductVersion=0.10|" \
+        "$(grep '^[A-Za-z]*=' <<<"$dump" | tr '\n' '|')"
+      tess_equal "manifest: asInvoker, Windows versions, no common controls" "1 5 0" \
+        "$(grep -c 'level="asInvoker"' <<<"$dump") $(grep -c '<supportedOS' <<<"$dump") $(grep -c -i common-controls <<<"$dump")" ;;
   esac
   t0=$(date +%s%N)
   case $how in

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "engine/clock.h"
 #include "engine/file_access.h"
 #include "engine/free_space.h"
 #include "frame/run_state.h"
@@ -15,6 +16,7 @@
 FakeDrive gFakeDrive;
 std::vector<std::string> gLoggedLines;
 std::vector<GaugeCall> gGaugeCalls;
+std::vector<StatusCall> gStatusLines;
 
 void AddLogLine(const char* text) {
     gLoggedLines.push_back(text);
@@ -22,6 +24,14 @@ void AddLogLine(const char* text) {
 
 void DrawGauge(unsigned value, unsigned maximum, char letter) {
     gGaugeCalls.push_back({value, maximum, letter});
+}
+
+void ShowStatusLine(const char* text) {
+    gStatusLines.push_back({text, gFakeDrive.clock});
+}
+
+DWORD ClockMilliseconds() {
+    return gFakeDrive.clock;
 }
 
 namespace {
@@ -189,6 +199,7 @@ int FileFlush(HANDLE handle) {
 
 unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE handle) {
     gFakeDrive.requests.push_back(count);
+    gFakeDrive.clock += gFakeDrive.msPerWrite;
     const char* bytes = static_cast<const char*>(buffer);
     gFakeDrive.dirtyWrites += std::any_of(bytes, bytes + size * count, [](char b) { return b != 0; }) ? 1 : 0;
     int write = ++gFakeDrive.writes;

@@ -58,6 +58,7 @@ struct FakeDrive {
     int failWriteAt = -1;            // the n-th write (1-based) fails once
     int shrinkAfterWrites = -1;      // after this many writes another program takes...
     unsigned long long shrinkBy = 0; // ...this many free sectors
+    DWORD clock = 0, msPerWrite = 0; // the worker's clock, and what each write takes
     std::map<std::string, FakeFile> files;
     std::map<std::string, FakeFolder> folders;
     std::vector<std::string> openOrder;
@@ -79,5 +80,10 @@ struct GaugeCall {
 };
 extern std::vector<std::string> gLoggedLines;
 extern std::vector<GaugeCall> gGaugeCalls;
+struct StatusCall {
+    std::string text;
+    DWORD at;
+};
+extern std::vector<StatusCall> gStatusLines;
 
 #endif
