@@ -28,7 +28,10 @@ def main():
     runs, order = defaultdict(dict), []
     for drive, who, seconds, round_ in rows(raw, 'timings'):
         order += [drive] if drive not in order else []
-        runs[(drive, who)][round_] = float(seconds)
+        try:
+            runs[(drive, who)][round_] = float(seconds)
+        except ValueError:  # the watcher did not see the drive empty again: that round is left out
+            print(f'{drive}, {who}, round {round_}: no time ({seconds})', file=sys.stderr)
     pings = defaultdict(list)
     for drive, who, median, worst in rows(raw, 'pings'):
         pings[(drive, who)].append((float(median) / 1000, float(worst) / 1000))
@@ -73,6 +76,18 @@ def main():
                       f'{statistics.median(m for m, _ in ping):.2f} / {max(w for _, w in ping):.1f}']
         out.append('| ' + ' | '.join(cells) + ' |')
 
+    sfill = [d for d in order if runs.get((d, 'sfill-llz'))]
+    if sfill:  # Debian's secure-delete, one pass of zeros, free inodes too
+        out += ['', '`sfill -llz` (secure-delete: one pass of zeros over the free space and the free inodes), timed the '
+                'same way and in the same rounds:', '',
+                '| drive | sfill median s | ' + ' | '.join(f'{p} / sfill' for p in presets) + ' |',
+                '|---|---|' + '---|' * len(presets)]
+        for drive in sfill:
+            cells = [drive, f'{statistics.median(runs[(drive, "sfill-llz")].values()):.3f}']
+            cells += [f'{ratio(drive, f"tessarine-{p}", "sfill-llz"):.3f}' if runs.get((drive, f'tessarine-{p}'))
+                      else '' for p in presets]
+            out.append('| ' + ' | '.join(cells) + ' |')
+
     out += ['', '## Targets', '', '| target | measured | met |', '|---|---|---|']
 
     def target(text, value, goal, unit='', less=False):
@@ -86,6 +101,8 @@ def main():
                 continue
             if 'USB' in drive:
                 target(f'{drive}, {p}: >= 0.98 x dd', ratio(drive, f'tessarine-{p}', 'dd-bs128k'), 0.98)
+                if drive in sfill:
+                    target(f'{drive}, {p}: ahead of sfill -llz', ratio(drive, f'tessarine-{p}', 'sfill-llz'), 1.0)
             else:
                 target(f'{drive}, {p}: >= 0.95 x the bare loop', ratio(drive, f'tessarine-{p}', f'bare-{p}'), 0.95)
     tmpfs = [w for (drive, _), values in pings.items() if drive.startswith('tmpfs') for _, w in values]

@@ -16,16 +16,19 @@
 # in bench/raw/. Needs root (it mounts its scratch drives); touches no other
 # drive.
 #   BENCH_ONLY="tmpfs throttled"  only these drives (tmpfs, ext2, throttled), no
-#                                 other section; the report is printed, and
-#                                 bench/results.md is left as it is
+#                                 other section; the report is printed, the
+#                                 raw figures kept in build/bench-raw, and
+#                                 bench/results.md left as it is
 #   BENCH_PRESETS="win64 before"  the builds to run (folders of build/): a
 #                                 link to an earlier build is a contender too
 set -u
 here=$(cd "$(dirname "$0")/.." && pwd)
 REPEAT=${REPEAT:-9}
 [ "$(id -u)" -eq 0 ] || { echo "bench: needs root to mount its scratch drives"; exit 1; }
-dpkg-query -W -f='${Status}' bc 2>/dev/null | grep -q 'install ok installed' ||
-  { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q bc >/dev/null; }
+for p in bc secure-delete; do # secure-delete: sfill, a contender on the throttled stick
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' ||
+    { apt-get update -q >/dev/null; DEBIAN_FRONTEND=noninteractive apt-get install -y -q "$p" >/dev/null; }
+done
 bash "$here/scripts/wine/setup.sh" "$here/build/win64" >/dev/null
 . "$here/scripts/wine/drives.sh" "$here/build/win64" "$here"
 tess_on_exit "bash '$here/scripts/wine/cleanup.sh' '$TESS_BIN'"
@@ -78,6 +81,12 @@ run_bare() { # preset drive-label round
   "$(tess_wine_loader "$bin/bench/bare_fill.exe")" "$bin/bench/bare_fill.exe" g: >/dev/null 2>&1
   record "$2" "bare-$1" "$(watch_end)" "$3"
 }
+run_sfill() { # drive-label round: one pass of zeros over the free space and the free inodes
+  warm_up
+  watch_begin
+  sfill -llz "$DIR" >/dev/null 2>&1
+  record "$1" "sfill-llz" "$(watch_end)" "$2"
+}
 run_dd() { # drive-label round
   warm_up
   watch_begin
@@ -96,14 +105,14 @@ run_steps() { # drive-label
     >>"$RAW/steps.txt"
 }
 
-small_tmpfs() { # size-MiB dir: at most 64 files, where a tmpfs would take new names without end
-  mkdir -p "$2"; mount -t tmpfs -o size="$1m",nr_inodes=64 tmpfs "$2"; tess_on_exit "tess_unmount $2"
+small_tmpfs() { # size-MiB dir [files]: at most 64 files, where a tmpfs would take new names without end
+  mkdir -p "$2"; mount -t tmpfs -o size="$1m",nr_inodes="${3:-64}" tmpfs "$2"; tess_on_exit "tess_unmount $2"
 }
 make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
   if [ "$1" = tmpfs ]; then
     small_tmpfs "$2" "$DIR"
-  elif [ "$1" = throttled ]; then
-    small_tmpfs "$2" "$TESS_MNT/back"
+  elif [ "$1" = throttled ]; then # a root of 256 free entries, as a stick's fresh root cluster has
+    small_tmpfs "$2" "$TESS_MNT/back" 256
     tess_faulty_drive "$TESS_MNT/back" "$DIR" "$3"
   else
     tess_make_drive "$1" "$2" "$DIR"
@@ -127,9 +136,10 @@ bench_drive() { # kind size-MiB rounds label [faults]
   WARM_MIB=$(($2 + 1024))
   run_tessarine win64 "$4" warm-up # the first Wine process after a restart runs slowly
   local order=(tessarine bare dd) round who preset
+  [ "$1" = throttled ] && order+=(sfill)
   for round in $(seq "$3"); do
     for who in "${order[@]}"; do
-      if [ "$who" = dd ]; then run_dd "$4" "$round"
+      if [ "$who" = dd ] || [ "$who" = sfill ]; then "run_$who" "$4" "$round"
       else for preset in $PRESETS; do "run_$who" "$preset" "$4" "$round"; done; fi
     done
     order=("${order[@]:1}" "${order[0]}") # each contender takes each place in turn: what ran before matters here
@@ -140,8 +150,9 @@ bench_drive() { # kind size-MiB rounds label [faults]
 
 only tmpfs && { bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"; drop_drive; }
 only ext2 && { bench_drive ext2-4096 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"; drop_drive; }
-only throttled || { python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS"; exit; }
-bench_drive throttled 256 6 "a USB 2 stick: 256 MiB at 25 MB/s" mbps=25
+partial_report() { mkdir -p "$here/build/bench-raw"; cp "$RAW"/*.txt "$here/build/bench-raw/"; python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS"; exit; }
+only throttled || partial_report
+bench_drive throttled 384 "${STICK_ROUNDS:-6}" "a USB 2 stick: 384 MiB at 25 MB/s, 256 root entries" mbps=25
 # Stop: from the click to its log line, in the middle of a run.
 for round in 1 2 3; do
   "$TESS_LOADER" "$TESS_EXE" g: >/dev/null 2>&1 &
@@ -154,7 +165,7 @@ for round in 1 2 3; do
   wait "$pid"
 done
 drop_drive
-[ -n "${BENCH_ONLY:-}" ] && { python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS"; exit; }
+[ -n "${BENCH_ONLY:-}" ] && partial_report
 
 # NTFS: the free records of the file table, after the free clusters; the
 # engine alone, which writes when each log line came.

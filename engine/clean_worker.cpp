@@ -87,7 +87,9 @@ FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
     if (announce) {
         LogPathLine("Creating file [%s]", node->Name);
     }
-    gWorker.fillFile = FileOpen(node->Name, "wb");
+    // The small files of the later steps have names that were free a moment
+    // ago: a new file needs no truncation, and another's is never emptied.
+    gWorker.fillFile = FileOpen(node->Name, nameLength == 0 ? "wb" : "wbx");
     return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
 }
 

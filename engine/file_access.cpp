@@ -77,7 +77,11 @@ OpenMode ParseOpenMode(const char* mode) {
         result.access |= GENERIC_READ | GENERIC_WRITE;
         result.disposition |= read ? OPEN_EXISTING : OPEN_ALWAYS;
     }
-    result.truncate = !result.append && !read;
+    // C's "x": a new file only, which then needs no truncation.
+    if (strchr(mode, 'x') != nullptr && strchr(mode, 'w') != nullptr && !read && !result.append) {
+        result.disposition = CREATE_NEW;
+    }
+    result.truncate = !result.append && !read && result.disposition != CREATE_NEW;
     return result;
 }
 
@@ -195,14 +199,15 @@ bool FileExists(const char* path) {
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool FileDelete(const char* path) {
-    // The file is emptied before it goes, by this thread: Wine frees a
+bool FileDelete(const char* path, bool large) {
+    // A large file is emptied before it goes, by this thread: Wine frees a
     // deleted file's clusters in its server, where a file of 2 GiB would hold
     // up every thread's calls (the window's too) for a tenth of a second.
     // Not through a handle that deletes on its close: through the Linux FAT
     // driver Wine then leaves the file where it is.
-    HANDLE file = CreateByPath(path, GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                               OPEN_EXISTING);
+    HANDLE file = large ? CreateByPath(path, GENERIC_WRITE,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING)
+                        : nullptr;
     if (file != nullptr) {
         SetEndOfFile(file);
         CloseHandle(file);

@@ -10,7 +10,8 @@
 
 #include <windows.h>
 
-// What a mode string ("r", "wb", "a+", ...) asks of CreateFileA.
+// What a mode string ("r", "wb", "a+", ...; "wbx" a new file only) asks of
+// CreateFileA.
 struct OpenMode {
     DWORD access;
     DWORD disposition;
@@ -58,7 +59,7 @@ void FileFindClose(HANDLE find);
 
 // True when the file is gone: deleted, or never there (a fill file that
 // could not be created). A drive that cannot be asked, or is no longer
-// there, keeps its files.
-bool FileDelete(const char* path);
+// there, keeps its files. A file that may be large is emptied first.
+bool FileDelete(const char* path, bool large = true);
 
 #endif

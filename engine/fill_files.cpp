@@ -191,7 +191,9 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
             ShowStepStatus(kStepDeletion, done++, total);
         }
         gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        if (FileDelete(first->Name)) {
+        // The small files of the later steps are empty, or hold a record's zeros.
+        const char* name = strrchr(first->Name, '\\');
+        if (FileDelete(first->Name, name == nullptr || name[2] != '0')) {
             free(first->Name);
         } else { // the user must know why the drive is full afterwards
             ++left;

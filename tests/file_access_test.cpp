@@ -22,6 +22,7 @@ TEST(FileAccess, ModesDeletionAndElements) {
         {"r", false, "", "<missing>"}, {"xyz", false, "", "<missing>"}, // no valid disposition
         {"wb", true, "0123456789", "0123456789"}, {"wb", true, "new", "new"}, {"a", true, "ab", "newab"},
         {"r+", true, "N", "Newab"}, // the flush of an earlier fill file must keep its zeros
+        {"wbx", false, "", "Newab"}, // a new file only: an existing one is neither opened nor emptied
     };
     // clang-format on
     for (const auto& row : rows) {

@@ -204,7 +204,7 @@ const Row kRows[] = {
      kJobFailed, {"AAA"}, {kNamesStart, "17578 free entries of folders were overwritten",
                            "Not enough file names for the free entries of folder [E:\\many\\]"}, {}},
     {"Stop while the names are taken",
-     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 10, gFakeDrive.stopAfterWrites = 7; },
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 10, gFakeDrive.stopAtOpen = 2; },
      kJobStopped, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", "Operation was stopped"}, {}},
     {"Stop: the current pass completes",
      [] { gFakeDrive.freeSectors = 100000, gFakeDrive.stopAfterWrites = 5; },

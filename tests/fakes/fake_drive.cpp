@@ -66,6 +66,9 @@ void QueryFileSystemName(const char*, char* name, unsigned size) {
 
 HANDLE FileOpen(const char* name, const char* mode) {
     int attempt = gFakeDrive.opens++;
+    if (attempt == gFakeDrive.stopAtOpen) {
+        gRunState.stopRequest.store(1);
+    }
     gFakeDrive.present = gFakeDrive.present && attempt != gFakeDrive.vanishAtOpen;
     bool isNew = gFakeDrive.files.count(name) == 0, emptied = strchr(mode, 'w') != nullptr;
     if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present || (isNew && !emptied) ||
@@ -194,6 +197,18 @@ int FileFlush(HANDLE handle) {
         return -1;
     }
     file->flushed = true;
+    // The flush of a file writes its folder's entries: the empty files there
+    // are on the medium too.
+    std::string name = gFakeDrive.openOrder[reinterpret_cast<size_t>(handle) - 0x100];
+    std::string folder = name.substr(0, name.rfind('\\') + 1);
+    gFakeDrive.unflushedDeletes -= gFakeDrive.unflushedEntries[folder];
+    gFakeDrive.unflushedEntries[folder] = 0;
+    for (auto& other : gFakeDrive.files) {
+        if (!other.second.written && other.first.rfind(folder, 0) == 0 &&
+            other.first.find('\\', folder.size()) == std::string::npos) {
+            other.second.flushed = true;
+        }
+    }
     return 0;
 }
 
@@ -215,7 +230,7 @@ unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE han
     FakeFile* file = FileOf(handle);
     if (file != nullptr && file->open && Ntfs() && size != 512 && size <= 640 && count == 1 &&
         file->sectors == 0) {
-        file->flushed = false;
+        file->flushed = false, file->written = true;
         return 1; // kept in the file's record
     }
     if (file == nullptr || !file->open || size != 512 || count > 256) {
@@ -233,7 +248,7 @@ unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE han
         return 0; // a full drive fails the write
     }
     file->sectors += written;
-    file->flushed = false;
+    file->flushed = false, file->written = true;
     gFakeDrive.freeSectors -= gFakeDrive.compresses ? 0 : written;
     gFakeDrive.taken += written;
     return written;
@@ -243,7 +258,7 @@ bool FileExists(const char* path) {
     return gFakeDrive.files.count(path) != 0;
 }
 
-bool FileDelete(const char* path) {
+bool FileDelete(const char* path, bool) {
     auto it = gFakeDrive.files.find(path);
     gFakeDrive.deleted.push_back(path);
     if (!gFakeDrive.present || gFakeDrive.refusesDeletion ||
@@ -259,6 +274,7 @@ bool FileDelete(const char* path) {
                                                    it->second.setSize, '.');
     }
     gFakeDrive.unflushedDeletes += it->second.flushed ? 0 : 1;
+    gFakeDrive.unflushedEntries[folder] += it->second.flushed || it->second.written ? 0 : 1;
     gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
     gFakeDrive.freeSectors += gFakeDrive.compresses ? 0 : it->second.sectors;
     gFakeDrive.files.erase(it);

@@ -19,6 +19,7 @@ struct FakeFile {
     bool dataAtEnd = false, inUse = false, undeletable = false, folder = false;
     size_t firstEntry = 0, setSize = 0; // its exFAT entries
     unsigned long long readBytes = 0;
+    bool written = false; // an empty file's entry is flushed with its folder's
 };
 
 // A folder of the drive ("E:\\docs\\"; the root is "E:\\"): on a full drive it
@@ -54,7 +55,8 @@ struct FakeDrive {
     int failOpenAt = -1;   // the n-th open (0-based) fails
     int vanishAtOpen = -1; // the drive is pulled out at the n-th open (0-based)
     bool refusesDeletion = false;
-    int stopAfterWrites = -1;        // sets the stop request after this many writes
+    int stopAfterWrites = -1;        // sets the stop request after this many writes...
+    int stopAtOpen = -1;             // ...or at the n-th open (0-based)
     int failWriteAt = -1;            // the n-th write (1-based) fails once
     int shrinkAfterWrites = -1;      // after this many writes another program takes...
     unsigned long long shrinkBy = 0; // ...this many free sectors
@@ -68,7 +70,8 @@ struct FakeDrive {
     int writes = 0;
     int flushes = 0;
     unsigned long long taken = 0; // sectors written in all
-    int unflushedDeletes = 0;     // files deleted with writes that were not flushed
+    int unflushedDeletes = 0;     // files deleted with writes (or, empty, an entry) that were not flushed
+    std::map<std::string, int> unflushedEntries; // of the empty ones, by folder: a later flush there writes them
     int dirtyWrites = 0;          // writes of sectors that were not all zeros
 };
 
