@@ -71,8 +71,9 @@ struct FakeDrive {
     int flushes = 0;
     unsigned long long taken = 0; // sectors written in all
     int unflushedDeletes = 0;     // files deleted with writes (or, empty, an entry) that were not flushed
-    std::map<std::string, int> unflushedEntries; // of the empty ones, by folder: a later flush there writes them
-    int dirtyWrites = 0;          // writes of sectors that were not all zeros
+    std::map<std::string, int>
+        unflushedEntries; // of the empty ones, by folder: a later flush there writes them
+    int dirtyWrites = 0;  // writes of sectors that were not all zeros
 };
 
 extern FakeDrive gFakeDrive;
