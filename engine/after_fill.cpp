@@ -209,21 +209,15 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before) {
 }
 
 // The entries a folder's new files took reach the medium with one flush, the
-// flush of the last of them: a file system writes a folder's entries with the
-// file whose entry is flushed, or (Linux's FAT driver in the tests' VM) all of
-// its metadata at once. A cut in the power after the step then finds the old
-// names overwritten. Without one flush per file, a full FAT32 folder of 2,000
-// names takes half the time.
+// flush of the last of them: the file system writes the folder's entries with
+// it (Linux's FAT driver in the tests' VM writes all of its metadata), and a
+// cut in the power after the step finds the old names overwritten. One flush
+// per file cost a write of the folder's sectors per file.
 FillEnd FlushFolderEntries(FillFileNode* before, FillEnd end) {
     if (gWorker.fillListTail == before || end != kFillComplete) {
         return end; // after a stop or a failure nothing is promised
     }
-    HANDLE file = FileOpen(gWorker.fillListTail->Name, "r+");
-    bool flushed = file != nullptr && FileFlush(file) == 0;
-    if (file != nullptr) {
-        FileClose(file);
-    }
-    return flushed ? end : kFillFlushFailed;
+    return FlushFillFile(gWorker.fillListTail->Name) ? end : kFillFlushFailed;
 }
 
 // The rounds in folder and, where names are kept in sets of entries, the

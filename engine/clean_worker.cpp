@@ -93,6 +93,15 @@ FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
     return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
 }
 
+bool FlushFillFile(const char* path) {
+    HANDLE file = FileOpen(path, "r+");
+    bool flushed = file != nullptr && FileFlush(file) == 0;
+    if (file != nullptr) {
+        FileClose(file);
+    }
+    return flushed;
+}
+
 void ForgetLastFillFile() {
     FillFileNode* last = gWorker.fillListTail;
     gWorker.fillListTail = gWorker.fillListBeforeTail;
@@ -218,12 +227,7 @@ const FillFileNode* FlushEarlierFillFiles() {
     unsigned done = 1, total = CountFillFiles(gWorker.fillListHead);
     for (const FillFileNode* node = gWorker.fillListHead; node != gWorker.fillListTail; node = node->Next) {
         ShowStepStatus(kStepFlush, done++, total);
-        HANDLE file = FileOpen(node->Name, "r+");
-        bool flushed = file != nullptr && FileFlush(file) == 0;
-        if (file != nullptr) {
-            FileClose(file);
-        }
-        if (!flushed) {
+        if (!FlushFillFile(node->Name)) {
             return node;
         }
     }

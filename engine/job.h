@@ -66,6 +66,10 @@ bool CloseFillFile(bool flush = true);
 // list and opens it. Nothing is logged but "Creating file" (when announced).
 FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce);
 
+// Opens a closed fill file again and flushes it (the cache of a file outlives
+// its handle); false when it cannot be opened or flushed.
+bool FlushFillFile(const char* path);
+
 // Takes the file that StartFillFile has just failed to open off the list.
 void ForgetLastFillFile();
 
