@@ -71,12 +71,17 @@ bool IsFillFileName(const char* name) {
     return counter[3] == '\0';
 }
 
+bool IsPaddedName(const char* name) {
+    const char* dot = strchr(name, '.');
+    return name[0] == '_' && name[1] == '0' && dot != nullptr && dot - name > 7;
+}
+
 Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot) {
     if (!IsFillFileName(name)) {
         return kNotALeftover;
     }
     const char* dot = strchr(name, '.');
-    if (name[1] == '0' && dot - name > 7) { // padded
+    if (IsPaddedName(name)) {
         return size <= kRecordFillBytes ? kEntryLeftover : kNotALeftover;
     }
     // A run's fill files count from AAA: far fewer than 26 x 26 of 2 GiB.
@@ -193,7 +198,7 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
         gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
         // The small files of the later steps are empty, or hold a record's zeros.
         const char* name = strrchr(first->Name, '\\');
-        if (FileDelete(first->Name, name == nullptr || name[2] != '0')) {
+        if (FileDelete(first->Name, name == nullptr || !IsPaddedName(name + 1))) {
             free(first->Name);
         } else { // the user must know why the drive is full afterwards
             ++left;

@@ -32,6 +32,9 @@ bool IsFillFileName(const char* name);
 // FAT's, three of exFAT's, and no name a user gives a file.
 enum : unsigned { kEntryNameLength = 12 };
 
+// A name of the small files of the later steps: padded with zeros.
+bool IsPaddedName(const char* name);
+
 // What an earlier run may have left, by name and size: a fill file in the
 // root holds whole sectors of zeros, under the plain name and a counter that
 // begins with A; a file of the later steps, anywhere, holds at most the zeros

@@ -157,16 +157,15 @@ void FormatStepStatus(RunStep step, unsigned long long done, unsigned long long 
 void FormatSummary(JobOutcome outcome, unsigned long long bytes, unsigned long long ms, char* out,
                    size_t size) {
     const char* how = outcome == kJobSucceeded ? "" : outcome == kJobStopped ? "Stopped: " : "Failed: ";
-    char written[32], took[32], speed[40] = "";
+    char written[32], took[32], speed[32];
     Size(bytes, written, sizeof written);
     Duration(ms, took, sizeof took);
-    if (bytes != 0 && ms != 0) {
-        speed[0] = ' ';
-        speed[1] = '(';
-        Rate(bytes * 1000.0 / ms, speed + 2, sizeof speed - 3);
-        strcat(speed, ")");
+    if (bytes == 0 || ms == 0) {
+        snprintf(out, size, "%s%s written in %s", how, written, took);
+        return;
     }
-    snprintf(out, size, "%s%s written in %s%s", how, written, took, speed);
+    Rate(bytes * 1000.0 / ms, speed, sizeof speed);
+    snprintf(out, size, "%s%s written in %s (%s)", how, written, took, speed);
 }
 
 void StartRunStatus() {

@@ -272,14 +272,12 @@ drive_down() { # after the run: the drive as the user gets it back
 
 # --- the user's steps ---------------------------------------------------------
 shown() { drv answer "$1" 0 "$2" >/dev/null 2>&1 && echo shown || echo absent; }
-wait_line() { # window regex seconds: until a log line matches
-  for _ in $(seq $(($3 * 5))); do drv log "$1" | grep -q -E -x -- "$2" && return 0; sleep 0.2; done
+wait_match() { # seconds regex driver-command...: until a line it prints matches
+  local seconds=$1 regex=$2; shift 2
+  for _ in $(seq $((seconds * 5))); do drv "$@" | grep -q -E -x -- "$regex" && return 0; sleep 0.2; done
   return 1
 }
-wait_status() { # regex seconds: until the status line matches
-  for _ in $(seq $(($2 * 5))); do drv status "$W" | grep -q -E -x -- "$1" && return 0; sleep 0.2; done
-  return 1
-}
+wait_line() { wait_match "$3" "$2" log "$1"; } # window regex seconds: a log line
 settle() { # until the log has not grown for a second
   local n m=-1
   for _ in $(seq 30); do n=$(drv log "$W" | wc -l); [ "$n" = "$m" ] && return; m=$n; sleep 1; done
@@ -329,7 +327,7 @@ step() {
     powercut) tess_check "the names step ends" wait_line "$W" "[0-9]+ free entries of folders were overwritten" 300
       pkill -9 -f qemu-system; kill -9 "$GUEST" 2>/dev/null; GUEST=""; umount -l "$DIR" ;;
     timeleft) local left='About .* left \([0-9.]+ [KM]B/s\)' shown=""
-      wait_status "$left" 20 && shown=$(drv status "$W")
+      wait_match 20 "$left" status "$W" && shown=$(drv status "$W")
       tess_check "the status line shows the time left: $shown" grep -q -E -x -- "$left" <<<"$shown" ;;
     ticking) local one two; one=$(drv status "$W"); sleep 1; two=$(drv status "$W")
       tess_check "the names step's count moves within a second: $one / $two" \
