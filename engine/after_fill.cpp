@@ -118,7 +118,7 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
             // No data in the record: Wine names every drive NTFS, and this
             // one is not. The file took a folder entry that the names of
             // deleted files need, longest first.
-            FileDelete(gWorker.fillListTail->Name, false);
+            FileRemove(gWorker.fillListTail->Name);
         }
         if (entry != kEntryTaken) {
             break;
@@ -179,16 +179,25 @@ FillEnd TakeRounds(const char* folder) {
 // Which set ends a run cannot be seen (a folder is not listed in the order
 // of its entries under Wine), so each set of 19 of the folder is made again:
 // a set of 3 at the start of the run it leaves, then the one set of 18, 17
-// or 16 that fits the rest exactly.
-FillEnd RetileLongestSets(const char* folder, FillFileNode* before) {
+// or 16 that fits the rest exactly. Where none fits, the file system does
+// not keep names in sets (Wine names every drive NTFS: a file there may take
+// an inode or a record, whatever its name), and *retile turns false.
+FillEnd RetileLongestSets(const char* folder, FillFileNode* before, bool* retile) {
     size_t longest = strlen(folder) + NameLength(0);
-    for (FillFileNode* node = before != nullptr ? before->Next : gWorker.fillListHead; node != nullptr;
-         node = node->Next) {
+    FillFileNode* previous = before;
+    for (FillFileNode* node = before != nullptr ? before->Next : gWorker.fillListHead;
+         node != nullptr && *retile;) {
+        FillFileNode* next = node->Next;
         if (strlen(node->Name) != longest || !FileDelete(node->Name, false)) {
-            continue; // made later, or one that stays: it is named with the rest at the end
+            previous = node; // made later, or one that stays: it is named with the rest at the end
+            node = next;
+            continue;
         }
+        DropFillFileNode(previous, node); // gone: the deletion step need not look for it
+        node = next;
         --gWorker.entries;
         static const unsigned kRounds[] = {kNameRounds - 1, 1, 2, 3};
+        *retile = false;
         for (unsigned round : kRounds) {
             FillEnd end;
             Entry entry = TakeEntry(folder, NameLength(round), false, &end);
@@ -201,6 +210,7 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before) {
                 return kFillStopped;
             }
             if (entry == kEntryTaken && round != kNameRounds - 1) {
+                *retile = true;
                 break;
             }
         }
@@ -222,12 +232,12 @@ FillEnd FlushFolderEntries(FillFileNode* before, FillEnd end) {
 
 // The rounds in folder and, where names are kept in sets of entries, the
 // sets of 19 made again; then the folder's flush.
-FillEnd FillFolderEntries(const char* folder, bool retile) {
+FillEnd FillFolderEntries(const char* folder, bool* retile) {
     FillFileNode* before = gWorker.fillListTail;
     ShowStepStatus(kStepNames, ++gWorker.folders, gWorker.entries);
     FillEnd end = TakeRounds(folder);
-    if (end == kFillComplete && retile) {
-        end = RetileLongestSets(folder, before);
+    if (end == kFillComplete && *retile) {
+        end = RetileLongestSets(folder, before, retile);
     }
     return FolderEnd(folder, FlushFolderEntries(before, end));
 }
@@ -287,7 +297,7 @@ FillEnd CleanFolderEntries(const char* fileSystem) {
         pending = folder->Next;
         for (int step = 0; step < 2 && GoesOn(end); ++step) {
             FillEnd done =
-                step == 0 ? FillFolderEntries(folder->Name, retile) : PushSubfolders(folder->Name, &pending);
+                step == 0 ? FillFolderEntries(folder->Name, &retile) : PushSubfolders(folder->Name, &pending);
             end = done != kFillComplete ? done : end;
         }
         free(folder->Name);

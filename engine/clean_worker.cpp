@@ -64,33 +64,46 @@ bool CloseFillFile(bool flush) {
     return flushed;
 }
 
-// The caller decides whether a file that cannot be opened matters.
+// The caller decides whether a file that cannot be opened matters. The
+// small files of the later steps are created only as new files: a file
+// needs no truncation, another's is never emptied, and the create itself
+// tells a name that is taken (under Wine, a lookup of a free name reads the
+// whole folder: one such lookup per file, not two).
 FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
-    const char* name = NextTempName(folder, nameLength);
-    if (name == nullptr) {
-        return kFillNoName;
+    bool fresh = nameLength != 0;
+    for (unsigned tries = 0;; ++tries) {
+        const char* name = tries < kNameCount ? NextTempName(folder, nameLength, !fresh) : nullptr;
+        if (name == nullptr) {
+            ResetTempNames();
+            return kFillNoName;
+        }
+        static char path[kMaxPathBytes + kMaxPaddedLength];
+        snprintf(path, sizeof path, "%s%s", folder, name);
+        FillFileNode* node = NewFillFileNode(path);
+        if (node == nullptr) {
+            return kFillNoMemory;
+        }
+        if (gWorker.fillListTail == nullptr) {
+            gWorker.fillListHead = node;
+        } else {
+            gWorker.fillListTail->Next = node;
+        }
+        gWorker.fillListBeforeTail = gWorker.fillListTail;
+        gWorker.fillListTail = node;
+        gWorker.sectorsInFile = 0;
+        if (announce) {
+            LogPathLine("Creating file [%s]", node->Name);
+        }
+        gWorker.fillFile = FileOpen(node->Name, fresh ? "wbx" : "wb");
+        if (gWorker.fillFile != nullptr) {
+            return kFillGoesOn;
+        }
+        DWORD error = GetLastError();
+        if (!fresh || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)) {
+            return kFillNotOpened;
+        }
+        ForgetLastFillFile(); // another's, or an earlier run's that stays
     }
-    static char path[kMaxPathBytes + kMaxPaddedLength];
-    snprintf(path, sizeof path, "%s%s", folder, name);
-    FillFileNode* node = NewFillFileNode(path);
-    if (node == nullptr) {
-        return kFillNoMemory;
-    }
-    if (gWorker.fillListTail == nullptr) {
-        gWorker.fillListHead = node;
-    } else {
-        gWorker.fillListTail->Next = node;
-    }
-    gWorker.fillListBeforeTail = gWorker.fillListTail;
-    gWorker.fillListTail = node;
-    gWorker.sectorsInFile = 0;
-    if (announce) {
-        LogPathLine("Creating file [%s]", node->Name);
-    }
-    // The small files of the later steps have names that were free a moment
-    // ago: a new file needs no truncation, and another's is never emptied.
-    gWorker.fillFile = FileOpen(node->Name, nameLength == 0 ? "wb" : "wbx");
-    return gWorker.fillFile != nullptr ? kFillGoesOn : kFillNotOpened;
 }
 
 bool FlushFillFile(const char* path) {
@@ -100,6 +113,14 @@ bool FlushFillFile(const char* path) {
         FileClose(file);
     }
     return flushed;
+}
+
+void DropFillFileNode(FillFileNode* previous, FillFileNode* node) {
+    (previous != nullptr ? previous->Next : gWorker.fillListHead) = node->Next;
+    gWorker.fillListTail = gWorker.fillListTail == node ? previous : gWorker.fillListTail;
+    gWorker.fillListBeforeTail = nullptr;
+    free(node->Name);
+    free(node);
 }
 
 void ForgetLastFillFile() {

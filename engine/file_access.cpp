@@ -199,6 +199,14 @@ bool FileExists(const char* path) {
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+void FileRemove(const char* path) {
+    wchar_t* wide = WidePath(path);
+    if (wide != nullptr) {
+        DeleteFileW(wide);
+        free(wide);
+    }
+}
+
 bool FileDelete(const char* path, bool large) {
     // A large file is emptied before it goes, by this thread: Wine frees a
     // deleted file's clusters in its server, where a file of 2 GiB would hold
@@ -212,11 +220,7 @@ bool FileDelete(const char* path, bool large) {
         SetEndOfFile(file);
         CloseHandle(file);
     }
-    wchar_t* wide = WidePath(path);
-    if (wide != nullptr) {
-        DeleteFileW(wide);
-        free(wide);
-    }
+    FileRemove(path);
     // The calls' results are not enough: a deletion can be carried out only
     // when the file is closed, and fail then unseen (Wine unlinks at the
     // close). Only "no such file" proves it gone: a drive pulled out or not

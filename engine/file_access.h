@@ -61,5 +61,8 @@ void FileFindClose(HANDLE find);
 // could not be created). A drive that cannot be asked, or is no longer
 // there, keeps its files. A file that may be large is emptied first.
 bool FileDelete(const char* path, bool large = true);
+// The deletion alone: whether the file is gone is for the caller to prove
+// (DeleteFillFiles lists the folder once for a run of files).
+void FileRemove(const char* path);
 
 #endif

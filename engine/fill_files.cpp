@@ -101,7 +101,7 @@ void PadTempName(const char* name, unsigned length, char* out) {
     memcpy(out + 1 + zeros, name + 1, plain);
 }
 
-const char* NextTempName(const char* directory, unsigned length) {
+const char* NextTempName(const char* directory, unsigned length, bool probe) {
     size_t nameLength = gTempName[0] == '_' ? strlen(gTempName) : InitialiseTempName();
     size_t position = nameLength;
     int wraps = 0;
@@ -126,7 +126,7 @@ const char* NextTempName(const char* directory, unsigned length) {
         }
         ++gTempName[position];
         PadTempName(gTempName, length, candidate + directoryLength);
-        if (!FileExists(candidate) || wraps >= 2) {
+        if (!probe || !FileExists(candidate) || wraps >= 2) {
             break;
         }
     }
@@ -151,6 +151,7 @@ FillFileNode* NewFillFileNode(const char* path) {
     }
     memcpy(node->Name, path, size);
     node->Next = nullptr;
+    node->Left = false;
     return node;
 }
 
@@ -187,34 +188,91 @@ unsigned CountFillFiles(const FillFileNode* first) {
     return count;
 }
 
+namespace {
+
+// The small files of the later steps: empty, or holding a record's zeros.
+bool IsSmallFile(const FillFileNode* node) {
+    const char* name = strrchr(node->Name, '\\');
+    return name != nullptr && IsPaddedName(name + 1);
+}
+
+bool InOneFolder(const char* a, const char* b) {
+    size_t folder = FolderLength(a);
+    return folder == FolderLength(b) && strncmp(a, b, folder) == 0;
+}
+
+// Marks the files of first up to end (one folder's) that its listing still
+// shows. Under Wine a lookup of a name that is not there reads the whole
+// folder, so one listing proves a run of deletions, where a lookup per file
+// cost a read of the folder per file. A folder that cannot be listed, or a
+// drive that is gone (every path is "not found" then), proves nothing.
+void MarkThoseLeft(FillFileNode* first, const FillFileNode* end) {
+    static char pattern[kMaxPathBytes + 2];
+    size_t folder = FolderLength(first->Name);
+    snprintf(pattern, sizeof pattern, "%.*s*", static_cast<int>(folder), first->Name);
+    FoundFile found;
+    HANDLE find = FileFindFirst(pattern, &found);
+    DWORD error = GetLastError();
+    char root[4] = {first->Name[0], ':', '\\', '\0'};
+    bool listed = (find != nullptr || error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
+                   error == ERROR_PATH_NOT_FOUND) &&
+                  (first->Name[1] != ':' || FileExists(root));
+    for (FillFileNode* node = first; node != end; node = node->Next) {
+        node->Left = !listed;
+    }
+    for (bool more = find != nullptr; more; more = FileFindNext(find, &found)) {
+        for (FillFileNode* node = first; node != end && IsPaddedName(found.name); node = node->Next) {
+            node->Left = node->Left || lstrcmpiA(node->Name + folder, found.name) == 0;
+        }
+    }
+    if (find != nullptr) {
+        FileFindClose(find);
+    }
+}
+
+} // namespace
+
 unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     unsigned left = 0, inFolder = 0, done = 0, total = progress ? CountFillFiles(first) : 0;
     char* lastLeft = nullptr; // the path of the last file that stays
     while (first != nullptr) {
-        FillFileNode* next = first->Next;
-        if (progress) {
-            ShowStepStatus(kStepDeletion, done++, total);
+        // A fill file alone, or the small files of one folder together.
+        FillFileNode* end = first->Next;
+        while (IsSmallFile(first) && end != nullptr && IsSmallFile(end) &&
+               InOneFolder(first->Name, end->Name)) {
+            end = end->Next;
         }
-        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        // The small files of the later steps are empty, or hold a record's zeros.
-        const char* name = strrchr(first->Name, '\\');
-        if (FileDelete(first->Name, name == nullptr || !IsPaddedName(name + 1))) {
-            free(first->Name);
-        } else { // the user must know why the drive is full afterwards
-            ++left;
-            size_t folder = FolderLength(first->Name);
-            if (lastLeft != nullptr && folder == FolderLength(lastLeft) &&
-                strncmp(lastLeft, first->Name, folder) == 0) {
-                ++inFolder;
-                free(lastLeft);
-            } else {
-                ReportLeft(lastLeft, inFolder);
-                inFolder = 1;
+        for (FillFileNode* node = first; node != end; node = node->Next) {
+            if (progress) {
+                ShowStepStatus(kStepDeletion, done++, total);
             }
-            lastLeft = first->Name;
+            gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
+            if (IsSmallFile(node)) {
+                FileRemove(node->Name);
+            } else {
+                node->Left = !FileDelete(node->Name, true);
+            }
         }
-        free(first);
-        first = next;
+        if (IsSmallFile(first)) {
+            MarkThoseLeft(first, end);
+        }
+        for (FillFileNode* next; first != end; first = next) {
+            next = first->Next;
+            if (!first->Left) {
+                free(first->Name);
+            } else { // the user must know why the drive is full afterwards
+                ++left;
+                if (lastLeft != nullptr && InOneFolder(lastLeft, first->Name)) {
+                    ++inFolder;
+                    free(lastLeft);
+                } else {
+                    ReportLeft(lastLeft, inFolder);
+                    inFolder = 1;
+                }
+                lastLeft = first->Name;
+            }
+            free(first);
+        }
     }
     ReportLeft(lastLeft, inFolder);
     return left;

@@ -5,9 +5,11 @@
 struct FillFileNode {
     char* Name; // full path, owned by the node
     FillFileNode* Next;
+    bool Left; // still on the drive after its deletion
 };
 
-enum : unsigned { kMaxTempNameLength = 12, kMaxPaddedLength = 255 };
+// kNameCount: the counter's names, AAA to ZZZ.
+enum : unsigned { kMaxTempNameLength = 12, kMaxPaddedLength = 255, kNameCount = 26 * 26 * 26 };
 
 // The process id in base 32 (digits 0-9, A-V), most significant first.
 void FormatProcessIdBase32(unsigned long processId, char* out);
@@ -16,8 +18,9 @@ void FormatProcessIdBase32(unsigned long processId, char* out);
 // existence in directory (which ends in a backslash, "e:\"), and made length
 // characters long (at most kMaxPaddedLength) with zeros before the process
 // id when that is longer. The result is a static buffer valid until the next
-// call; null when no free name is left.
-const char* NextTempName(const char* directory, unsigned length = 0);
+// call; null when no free name is left. Without probe, the next name is not
+// tested: the caller creates it only if it is new, and asks again if not.
+const char* NextTempName(const char* directory, unsigned length = 0, bool probe = true);
 
 // name ("_16I.AAA") with zeros after its "_" up to length characters.
 void PadTempName(const char* name, unsigned length, char* out);

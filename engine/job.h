@@ -73,6 +73,10 @@ bool FlushFillFile(const char* path);
 // Takes the file that StartFillFile has just failed to open off the list.
 void ForgetLastFillFile();
 
+// Takes node, deleted already, off the list; previous is the node before it
+// (null for the first).
+void DropFillFileNode(FillFileNode* previous, FillFileNode* node);
+
 // The steps after a complete fill: NTFS's free records, then the free
 // entries of every folder.
 FillEnd CleanAfterFill();

@@ -45,9 +45,9 @@ std::string Name(const char* counter) {
 }
 
 // The name of a small file of the steps after the fill, in the root.
-std::string Padded(const char* counter) {
-    char out[64];
-    PadTempName(Name(counter).c_str() + 3, kEntryNameLength, out);
+std::string Padded(const char* counter, unsigned length = kEntryNameLength) {
+    char out[kMaxPaddedLength + 1];
+    PadTempName(Name(counter).c_str() + 3, length, out);
     return "E:\\" + std::string(out);
 }
 
@@ -80,6 +80,7 @@ struct Row {
     Lines leftovers = Lines();    // the lines about an earlier run's files, before the measurement
     unsigned long long freed = 0; // the sectors they give back
     Lines status = Lines();       // the status line's texts in turn (empty: not checked)
+    int opens = -1;               // files opened or created in all (-1: not checked)
 };
 
 // clang-format off
@@ -130,7 +131,7 @@ const Row kRows[] = {
           gFakeDrive.files["E:\\_BACKUP.DAT"].sectors = 300;
           gFakeDrive.folders["E:\\docs\\"] = {};
           for (const char* c : {"AAA", "AAB", "AAC"}) gFakeDrive.files[std::string("E:\\docs\\_0000001.") + c] = {}; },
-     kJobSucceeded, {"AAA"}, {kSucceeded}, {}, 0,
+     kJobSucceeded, {"AAA"}, {kNamesStart, "4 free entries of folders were overwritten", kSucceeded}, {}, 0,
      {"File [E:\\_1.AAB] is not a fill file: left as it is", "Deleting 2 files left by an earlier run in folder [E:\\]",
       "Cannot delete file [E:\\_1.AAD]", "Deleting 3 files left by an earlier run in folder [E:\\docs\\]"}, 512},
     {"Stop while an earlier run's file is read: it stays, nothing is measured",
@@ -154,9 +155,10 @@ const Row kRows[] = {
      [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.vanishAtOpen = 1; },
      kJobFailed, {"AAA", "AAB"}, {"Cannot delete 2 files in folder [E:\\]",
                                   "Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}, 1},
-    {"a fill file that cannot be deleted: no success",
-     [] { gFakeDrive.freeSectors = 600, gFakeDrive.refusesDeletion = true; },
-     kJobFailed, {"AAA"}, {kNamesStart, "0 free entries of folders were overwritten", "Cannot delete file [" + Name("AAA") + "]"}, {}, 1},
+    {"files that cannot be deleted: each folder's named, no success",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.refusesDeletion = true, gFakeDrive.folders["E:\\docs\\"].freeEntries = 2; },
+     kJobFailed, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", "Cannot delete file [" + Name("AAA") + "]",
+                           "Cannot delete 2 files in folder [E:\\docs\\]"}, {}, 3},
     {"no medium: nothing is opened", [] { gFakeDrive.present = false; },
      kJobMeasureFailed, {}, {"Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}},
     {"NTFS: small fill files take the free records of the file table",
@@ -184,11 +186,18 @@ const Row kRows[] = {
           gFakeDrive.folders["E:\\gone\\"].refuses = ERROR_PATH_NOT_FOUND; },
      kJobSucceeded, {"AAA"}, {kNamesStart, "Folder [E:\\sys\\] cannot be written: the names of files deleted in it may be left",
                               "6 free entries of folders were overwritten", kSucceeded}, {}},
+    {"a name of the later steps that is taken (here by a folder): the next one is made",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
+          gFakeDrive.files[Padded("AAB", kMaxPaddedLength)].folder = true; },
+     kJobSucceeded, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", kSucceeded}, {}},
     {"exFAT: runs of 3 to 40 entries between kept files are all taken, none keeps 1 or 2",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.fileSystem = "exFAT";
           gFakeDrive.folders["E:\\docs\\"].entries = "k...k" + std::string(19, '.') + "k" + std::string(20, '.') + "k" +
                                                        std::string(21, '.') + "k" + std::string(40, '.') + "k"; },
      kJobSucceeded, {"AAA"}, {kNamesStart, "11 free entries of folders were overwritten", kSucceeded}, {}},
+    {"a drive whose files take an inode each, whatever their names (Wine names it NTFS): one set of 19 made again",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.fileSystem = "ext2", gFakeDrive.folders["E:\\"].freeEntries = 5; },
+     kJobSucceeded, {"AAA"}, {kNamesStart, "5 free entries of folders were overwritten", kSucceeded}, {}, 0, {}, 0, {}, 28},
     {"a folder that fails for another reason is named, no success; the next folder is still done",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\bad\\"].refuses = ERROR_CRC;
           gFakeDrive.folders["E:\\docs\\"].freeEntries = 2; },
@@ -274,6 +283,9 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         }
         expected = expected + Creating(row.files) + tail;
         EXPECT_EQ(gLoggedLines, expected);
+        if (row.opens >= 0) {
+            EXPECT_EQ(gFakeDrive.opens, row.opens);
+        }
         if (!row.requests.empty()) {
             EXPECT_EQ(RunLengths(gFakeDrive.requests), row.requests);
         }

@@ -71,6 +71,10 @@ HANDLE FileOpen(const char* name, const char* mode) {
     }
     gFakeDrive.present = gFakeDrive.present && attempt != gFakeDrive.vanishAtOpen;
     bool isNew = gFakeDrive.files.count(name) == 0, emptied = strchr(mode, 'w') != nullptr;
+    if (!isNew && strchr(mode, 'x') != nullptr && gFakeDrive.present) {
+        SetLastError(ERROR_FILE_EXISTS);
+        return nullptr;
+    }
     if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present || (isNew && !emptied) ||
         (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
         SetLastError(attempt == gFakeDrive.failOpenAt ? ERROR_GEN_FAILURE
@@ -162,6 +166,10 @@ HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
     };
     gListing.clear();
     gListed = 0;
+    if (!gFakeDrive.present) {
+        SetLastError(ERROR_PATH_NOT_FOUND);
+        return nullptr;
+    }
     for (const auto& file : gFakeDrive.files) {
         if (in(file.first)) {
             gListing.push_back({"", file.second.folder, false, file.second.sectors * 512});
@@ -255,7 +263,11 @@ unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE han
 }
 
 bool FileExists(const char* path) {
-    return gFakeDrive.files.count(path) != 0;
+    return gFakeDrive.files.count(path) != 0 || (strlen(path) == 3 && gFakeDrive.present);
+}
+
+void FileRemove(const char* path) {
+    FileDelete(path, false);
 }
 
 bool FileDelete(const char* path, bool) {
@@ -276,6 +288,7 @@ bool FileDelete(const char* path, bool) {
     gFakeDrive.unflushedDeletes += it->second.flushed ? 0 : 1;
     gFakeDrive.unflushedEntries[folder] += it->second.flushed || it->second.written ? 0 : 1;
     gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
+    gFakeDrive.folders[folder].freeEntries += Ntfs() ? 0 : 1; // an inode, or an entry of FAT's
     gFakeDrive.freeSectors += gFakeDrive.compresses ? 0 : it->second.sectors;
     gFakeDrive.files.erase(it);
     return true;
