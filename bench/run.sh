@@ -61,7 +61,8 @@ run_tessarine() { # preset drive-label round ("warm-up": not recorded)
   loader=$(tess_wine_loader "$bin/Tessarine.exe")
   "$loader" "$bin/Tessarine.exe" g: >/dev/null 2>&1 &
   local pid=$!
-  w=$("$loader" "$bin/tools/tdriver.exe" wait-windows 1 30000 | tr -d '\r' | head -1)
+  # A first window under a fresh wineserver can be slow to show: a run here once missed 30 s.
+  w=$("$loader" "$bin/tools/tdriver.exe" wait-windows 1 90000 | tr -d '\r' | head -1)
   [ -n "$w" ] || { echo "bench: Tessarine's window did not appear"; exit 1; }
   warm_up
   watch_begin
