@@ -237,9 +237,9 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     char* lastLeft = nullptr; // the path of the last file that stays
     while (first != nullptr) {
         // A fill file alone, or the small files of one folder together.
+        bool small = IsSmallFile(first);
         FillFileNode* end = first->Next;
-        while (IsSmallFile(first) && end != nullptr && IsSmallFile(end) &&
-               InOneFolder(first->Name, end->Name)) {
+        while (small && end != nullptr && IsSmallFile(end) && InOneFolder(first->Name, end->Name)) {
             end = end->Next;
         }
         for (FillFileNode* node = first; node != end; node = node->Next) {
@@ -247,13 +247,13 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
                 ShowStepStatus(kStepDeletion, done++, total);
             }
             gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-            if (IsSmallFile(node)) {
+            if (small) {
                 FileRemove(node->Name);
             } else {
                 node->Left = !FileDelete(node->Name, true);
             }
         }
-        if (IsSmallFile(first)) {
+        if (small) {
             MarkThoseLeft(first, end);
         }
         for (FillFileNode* next; first != end; first = next) {
