@@ -124,16 +124,7 @@ void DropFillFileNode(FillFileNode* previous, FillFileNode* node) {
 }
 
 void ForgetLastFillFile() {
-    FillFileNode* last = gWorker.fillListTail;
-    gWorker.fillListTail = gWorker.fillListBeforeTail;
-    if (gWorker.fillListTail == nullptr) {
-        gWorker.fillListHead = nullptr;
-    } else {
-        gWorker.fillListTail->Next = nullptr;
-    }
-    gWorker.fillListBeforeTail = nullptr;
-    free(last->Name);
-    free(last);
+    DropFillFileNode(gWorker.fillListBeforeTail, gWorker.fillListTail);
 }
 
 namespace {
