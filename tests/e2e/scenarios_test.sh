@@ -187,7 +187,7 @@ user_files() { (cd "$LOOK" && md5sum notes.txt zeros.bin _USER.TXT "${LOOKALIKE[
 has() { local word=$1 w; shift; for w in "$@"; do [ "$w" = "$word" ] && return 0; done; return 1; }
 drive_up() { # kind size options...
   local kind=$1 size=$2 i; shift 2
-  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST="" NAMES=("${BASE_NAMES[@]}")
+  KIND=$kind IMAGE="" SLACK_BEFORE="" LETTER=g TESS_FAULTFS="" GUEST="" NAMES=("${BASE_NAMES[@]}")
   mkdir -p "$DIR"
   case $kind in
     -) return ;;
