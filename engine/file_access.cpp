@@ -232,8 +232,10 @@ bool FileDelete(const char* path, bool large) {
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
         return false;
     }
-    // Once a drive is gone, every path of it is "not found": that proves
-    // nothing. Its root must still be there.
+    return DriveOfPathIsThere(path);
+}
+
+bool DriveOfPathIsThere(const char* path) {
     if (path[0] == '\0' || path[1] != ':' || path[2] != '\\') {
         return true;
     }

@@ -64,5 +64,8 @@ bool FileDelete(const char* path, bool large = true);
 // The deletion alone: whether the file is gone is for the caller to prove
 // (DeleteFillFiles lists the folder once for a run of files).
 void FileRemove(const char* path);
+// Once a drive is gone, every path of it is "not found": that proves
+// nothing. False when the root of path's drive ("e:\\") is not there.
+bool DriveOfPathIsThere(const char* path);
 
 #endif

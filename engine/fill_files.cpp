@@ -213,10 +213,9 @@ void MarkThoseLeft(FillFileNode* first, const FillFileNode* end) {
     FoundFile found;
     HANDLE find = FileFindFirst(pattern, &found);
     DWORD error = GetLastError();
-    char root[4] = {first->Name[0], ':', '\\', '\0'};
     bool listed = (find != nullptr || error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES ||
                    error == ERROR_PATH_NOT_FOUND) &&
-                  (first->Name[1] != ':' || FileExists(root));
+                  DriveOfPathIsThere(first->Name);
     for (FillFileNode* node = first; node != end; node = node->Next) {
         node->Left = !listed;
     }

@@ -263,7 +263,11 @@ unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE han
 }
 
 bool FileExists(const char* path) {
-    return gFakeDrive.files.count(path) != 0 || (strlen(path) == 3 && gFakeDrive.present);
+    return gFakeDrive.files.count(path) != 0;
+}
+
+bool DriveOfPathIsThere(const char*) {
+    return gFakeDrive.present;
 }
 
 void FileRemove(const char* path) {
