@@ -28,7 +28,7 @@ test: build
 	    echo "testing win32 ... NOT RUN: this machine's kernel cannot run 32-bit programs, so Wine's 32-bit loader cannot start"; \
 	    continue; \
 	  fi; \
-	  $(PHASE) "testing $$p" test-$$p --show 'tests passed|\(Failed\)|\(Not Run\)|\(Timeout\)|passed, [0-9]+ failed|^FAIL' \
+	  $(PHASE) "testing $$p" test-$$p --show 'tests passed|\(Failed\)|\(Not Run\)|\(Timeout\)|passed, [0-9]+ failed|^FAIL|^setup failed' \
 	    ctest --preset $$p || status=1; \
 	done; exit $$status
 

@@ -3,27 +3,31 @@
 # private Xvfb display and a persistent wineserver, and maps the drive letters
 # that the tests use. cleanup.sh undoes everything but the prefix.
 set -eu
+trap 'echo "setup failed: line $LINENO of $0"' ERR
 bin=$1
 . "$(dirname "$0")/wine-env.sh"
 tess_wine_env "$bin"
 for tool in "$WINE64" "$WINE32" Xvfb; do
-  command -v "$tool" >/dev/null || { echo "setup: $tool is missing (run make test to install it)"; exit 1; }
+  command -v "$tool" >/dev/null || { echo "setup failed: $tool is missing (run make test to install it)"; exit 1; }
 done
 
 "$(dirname "$0")/cleanup.sh" "$bin" || true
 
 # A free display number of our own.
+display=""
 for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
 done
+[ -n "$display" ] || { echo "setup failed: no free display between :90 and :140 (/tmp/.X*-lock)"; exit 1; }
 Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$bin/xvfb.log" 2>&1 &
 echo $! >"$bin/xvfb.pid"
 echo ":$display" >"$bin/wine-display"
 export DISPLAY=":$display"
 for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$display" ] && break; sleep 0.1; done
+[ -e "/tmp/.X11-unix/X$display" ] || { echo "setup failed: Xvfb :$display did not start:"; cat "$bin/xvfb.log"; exit 1; }
 
 [ -f "$WINEPREFIX/system.reg" ] || echo "setup: creating the Wine prefix $WINEPREFIX"
-tess_make_prefix "$bin/wineboot.log" || { echo "setup: wineboot failed"; cat "$bin/wineboot.log"; exit 1; }
+tess_make_prefix "$bin/wineboot.log" || { echo "setup failed: wineboot"; cat "$bin/wineboot.log"; exit 1; }
 
 # Drives for the drive-type tests: a: and e: removable, f: fixed; none is
 # written. As root they lie on a tiny tmpfs: a test gone wrong that fills
