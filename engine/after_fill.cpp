@@ -35,6 +35,29 @@ bool DriveIsThere() {
 
 enum Entry { kEntryTaken, kEntryNoData, kEntryFull, kEntryTooLong, kEntryEnds };
 
+// What a refused create means for the folder. kEntryEnds sets *end.
+Entry Refused(DWORD error, FillEnd* end) {
+    switch (ClassifyRefusal(error)) {
+    case kFolderFull:
+        return kEntryFull;
+    case kNameTooLong:
+        return kEntryTooLong;
+    case kFolderNotFound: // a folder deleted meanwhile has no entries left
+        if (DriveIsThere()) {
+            return kEntryFull;
+        }
+        *end = kFillMeasureLost;
+        return kEntryEnds;
+    case kFolderRefused:
+        *end = kFillFolderRefused;
+        return kEntryEnds;
+    case kRefusedOtherwise:
+        break;
+    }
+    *end = kFillFolderFailed;
+    return kEntryEnds;
+}
+
 // One more fill file in folder, of a name length characters long. Where its
 // data is needed, with the zeros that NTFS keeps in its record (elsewhere the
 // full drive refuses them), flushed at once; otherwise empty, and its entry
@@ -46,25 +69,7 @@ Entry TakeEntry(const char* folder, unsigned length, bool dataNeeded, FillEnd* e
     if (opened == kFillNotOpened) {
         DWORD error = GetLastError();
         ForgetLastFillFile(); // never made
-        switch (ClassifyRefusal(error)) {
-        case kFolderFull:
-            return kEntryFull;
-        case kNameTooLong:
-            return kEntryTooLong;
-        case kFolderNotFound: // a folder deleted meanwhile has no entries left
-            if (DriveIsThere()) {
-                return kEntryFull;
-            }
-            *end = kFillMeasureLost;
-            return kEntryEnds;
-        case kFolderRefused:
-            *end = kFillFolderRefused;
-            return kEntryEnds;
-        case kRefusedOtherwise:
-            break;
-        }
-        *end = kFillFolderFailed;
-        return kEntryEnds;
+        return Refused(error, end);
     }
     if (opened != kFillGoesOn) {
         *end = opened == kFillNoName ? kFillNoEntryName : opened;
@@ -97,6 +102,72 @@ FillEnd FolderEnd(const char* folder, FillEnd end) {
     return end;
 }
 
+// A folder of this run's own in parent (which ends in a backslash), on the
+// list that the deletion step empties. kEntryEnds sets *end.
+Entry MakeOwnFolder(const char* parent, FillEnd* end) {
+    static char path[kMaxPathBytes + kMaxPaddedLength];
+    for (unsigned tries = 0; tries < kNameCount; ++tries) {
+        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
+        const char* name = NextTempName(parent, kEntryNameLength, false);
+        if (name == nullptr) {
+            break;
+        }
+        snprintf(path, sizeof path, "%s%s\\", parent, name);
+        FillFileNode* node = NewFillFileNode(path);
+        if (node == nullptr) {
+            *end = kFillNoMemory;
+            return kEntryEnds;
+        }
+        if (FolderMake(path)) {
+            (gWorker.ownFolders == nullptr ? gWorker.ownFolders : gWorker.ownFoldersTail->Next) = node;
+            gWorker.ownFoldersTail = node;
+            return kEntryTaken;
+        }
+        DWORD error = GetLastError();
+        free(node->Name);
+        free(node);
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            return Refused(error, end);
+        }
+    }
+    ResetTempNames();
+    *end = kFillNoRecordName;
+    return kEntryEnds;
+}
+
+// Small files of zeros in folder until the file system refuses one, or most
+// of them (-1: no limit), each flushed at once; the step's count goes on. A
+// folder that cannot be written ends the step.
+FillEnd TakeRecords(const char* folder, long long most = -1) {
+    for (long long made = 0; made != most; ++made) {
+        FillEnd end = kFillComplete;
+        Entry entry = TakeEntry(folder, kEntryNameLength, true, &end);
+        if (entry == kEntryEnds) {
+            return end == kFillNoEntryName ? kFillNoRecordName : FolderEnd(folder, end);
+        }
+        if (entry == kEntryNoData) {
+            // No data in the record: Wine names every drive NTFS, and this
+            // one is not. The file took a folder entry that the names of
+            // deleted files need, longest first.
+            FileRemove(gWorker.fillListTail->Name);
+        }
+        if (entry != kEntryTaken) {
+            return kFillComplete;
+        }
+        ShowStepStatus(kStepRecords, ++gWorker.records, 0);
+        if (StopRequested()) {
+            return kFillStopped;
+        }
+        // The root's index may fill up before the free records run out. A
+        // folder of the run's own, made while the root still takes one, can
+        // take the rest after the names step.
+        if (gWorker.records == 1 && folder == gWorker.rootPath && MakeOwnFolder(folder, &end) == kEntryEnds) {
+            return FolderEnd(folder, end);
+        }
+    }
+    return kFillComplete;
+}
+
 // NTFS keeps the contents of a small file inside the file's record in its file
 // table, and a deleted file's record is free for reuse but is not free space.
 // Once the free clusters are full, small fill files of zeros take the free
@@ -106,30 +177,47 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
         return kFillComplete;
     }
     LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
+    FillEnd end = TakeRecords(gWorker.rootPath);
+    LogLine("%I64i free records of the file table were overwritten", gWorker.records);
+    return end;
+}
+
+// The free records that the root's index had no room for, after the names
+// step has taken what the drive's folders can: folders of the run's own under
+// the one the records step made. A small folder keeps its index in its own
+// record and grows without a cluster. Breadth first, so that no path grows
+// long: each folder makes two more, then takes small files. The first folder
+// takes them until refused, and every later one as many: the names are all
+// of one length. A refused create costs a free record on some drivers
+// (ntfs-3g skips one until the drive is mounted again). A fresh folder that
+// takes nothing at all finds no free record left.
+FillEnd CleanRecordsBeyondTheRoot() {
+    if (gWorker.ownFolders == nullptr) {
+        return kFillComplete;
+    }
+    long long before = gWorker.records, room = -1;
     FillEnd end = kFillComplete;
-    long long records = 0;
-    for (;;) {
-        Entry entry = TakeEntry(gWorker.rootPath, kEntryNameLength, true, &end);
-        if (entry == kEntryEnds) {
-            end = end == kFillNoEntryName ? kFillNoRecordName : FolderEnd(gWorker.rootPath, end);
-            break;
+    for (FillFileNode* folder = gWorker.ownFolders; folder != nullptr && end == kFillComplete;
+         folder = folder->Next) {
+        long long taken = gWorker.records;
+        for (int made = 0; made < 2 && end == kFillComplete; ++made) {
+            Entry entry = MakeOwnFolder(folder->Name, &end);
+            if (entry != kEntryTaken) {
+                end = entry == kEntryEnds ? FolderEnd(folder->Name, end) : end;
+                break;
+            }
+            ShowStepStatus(kStepRecords, ++gWorker.records, 0);
         }
-        if (entry == kEntryNoData) {
-            // No data in the record: Wine names every drive NTFS, and this
-            // one is not. The file took a folder entry that the names of
-            // deleted files need, longest first.
-            FileRemove(gWorker.fillListTail->Name);
-        }
-        if (entry != kEntryTaken) {
-            break;
-        }
-        ShowStepStatus(kStepRecords, ++records, 0);
-        if (StopRequested()) {
-            end = kFillStopped;
+        long long most = room < 0 ? -1 : room - (gWorker.records - taken);
+        end = end == kFillComplete && most != 0 ? TakeRecords(folder->Name, most) : end;
+        room = room < 0 ? gWorker.records - taken : room;
+        if (gWorker.records == taken) {
             break;
         }
     }
-    LogLine("%I64i free records of the file table were overwritten", records);
+    if (gWorker.records != before) {
+        LogLine("%I64i more free records of the file table were overwritten", gWorker.records - before);
+    }
     return end;
 }
 
@@ -267,7 +355,9 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
     }
     FillEnd end = kFillComplete;
     for (bool more = true; more; more = FileFindNext(find, &found)) {
+        // The run's own folders hold only its files.
         if (!found.folder || found.reparse || strcmp(found.name, ".") == 0 || strcmp(found.name, "..") == 0 ||
+            LeftoverOf(found.name, 0, false) == kEntryLeftover ||
             snprintf(path, sizeof path, "%s%s\\", folder, found.name) >= static_cast<int>(sizeof path)) {
             continue;
         }
@@ -313,5 +403,6 @@ FillEnd CleanAfterFill() {
     char fileSystem[32];
     QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
     FillEnd end = CleanFreeRecords(fileSystem);
-    return end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
+    end = end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
+    return end == kFillComplete ? CleanRecordsBeyondTheRoot() : end;
 }

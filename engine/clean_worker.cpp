@@ -278,6 +278,9 @@ JobOutcome ConcludeFill(FillEnd end) {
     unsigned left = DeleteFillFiles(gWorker.fillListHead, true);
     gWorker.fillListHead = nullptr;
     gWorker.fillListTail = nullptr;
+    left += DeleteOwnFolders(gWorker.ownFolders);
+    gWorker.ownFolders = nullptr;
+    gWorker.ownFoldersTail = nullptr;
     if (left != 0 && end == kFillComplete) {
         return kJobFailed; // its "Cannot delete file" lines say why
     }

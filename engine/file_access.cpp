@@ -33,6 +33,15 @@ void FreeKeepingError(wchar_t* wide) {
     SetLastError(error);
 }
 
+// The long-path form takes a folder's name as it stands: no backslash after it.
+wchar_t* WithoutTrailingSlash(wchar_t* wide) {
+    size_t length = wcslen(wide);
+    if (length > 7 && wide[length - 1] == L'\\') { // not a root, "\\?\E:\"
+        wide[length - 1] = L'\0';
+    }
+    return wide;
+}
+
 // CreateFileW on the wide form of name; GetLastError tells why it failed.
 HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD disposition) {
     wchar_t* wide = WidePath(name);
@@ -52,6 +61,18 @@ DWORD AttributesOf(const char* path) {
     DWORD attributes = GetFileAttributesW(wide);
     FreeKeepingError(wide);
     return attributes;
+}
+
+// The calls' results are not enough: a deletion can be carried out only when
+// the file is closed, and fail then unseen (Wine unlinks at the close). Only
+// "no such file" proves it gone: a drive pulled out or not ready cannot be
+// asked, and its file may well be there.
+bool IsGone(const char* path) {
+    if (AttributesOf(path) != INVALID_FILE_ATTRIBUTES) {
+        return false;
+    }
+    DWORD error = GetLastError();
+    return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) && DriveOfPathIsThere(path);
 }
 
 } // namespace
@@ -221,18 +242,27 @@ bool FileDelete(const char* path, bool large) {
         CloseHandle(file);
     }
     FileRemove(path);
-    // The calls' results are not enough: a deletion can be carried out only
-    // when the file is closed, and fail then unseen (Wine unlinks at the
-    // close). Only "no such file" proves it gone: a drive pulled out or not
-    // ready cannot be asked, and its file may well be there.
-    if (AttributesOf(path) != INVALID_FILE_ATTRIBUTES) {
+    return IsGone(path);
+}
+
+bool FolderMake(const char* path) {
+    wchar_t* wide = WidePath(path);
+    if (wide == nullptr) {
         return false;
     }
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+    bool made = CreateDirectoryW(WithoutTrailingSlash(wide), nullptr) != 0;
+    FreeKeepingError(wide);
+    return made;
+}
+
+bool FolderDelete(const char* path) {
+    wchar_t* wide = WidePath(path);
+    if (wide == nullptr) {
         return false;
     }
-    return DriveOfPathIsThere(path);
+    RemoveDirectoryW(WithoutTrailingSlash(wide));
+    free(wide);
+    return IsGone(path);
 }
 
 bool DriveOfPathIsThere(const char* path) {

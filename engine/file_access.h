@@ -61,6 +61,11 @@ void FileFindClose(HANDLE find);
 // could not be created). A drive that cannot be asked, or is no longer
 // there, keeps its files. A file that may be large is emptied first.
 bool FileDelete(const char* path, bool large = true);
+// A new folder (path may end in a backslash); false, with the error set,
+// when it is not made.
+bool FolderMake(const char* path);
+// True when the folder is gone; only an empty folder is deleted.
+bool FolderDelete(const char* path);
 // The deletion alone: whether the file is gone is for the caller to prove
 // (DeleteFillFiles lists the folder once for a run of files).
 void FileRemove(const char* path);

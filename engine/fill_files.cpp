@@ -276,3 +276,25 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     ReportLeft(lastLeft, inFolder);
     return left;
 }
+
+unsigned DeleteOwnFolders(FillFileNode* first) {
+    FillFileNode* last = nullptr; // the list turned round: a folder's own go before it
+    while (first != nullptr) {
+        FillFileNode* next = first->Next;
+        first->Next = last;
+        last = first;
+        first = next;
+    }
+    unsigned left = 0;
+    for (FillFileNode* next; last != nullptr; last = next) {
+        next = last->Next;
+        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
+        if (!FolderDelete(last->Name)) {
+            LogPathLine("Cannot delete folder [%s]", last->Name);
+            ++left;
+        }
+        free(last->Name);
+        free(last);
+    }
+    return left;
+}

@@ -59,6 +59,11 @@ FillFileNode* NewFillFileNode(const char* path);
 // Returns the number of files left.
 unsigned DeleteFillFiles(FillFileNode* first, bool progress);
 
+// Deletes the folders of the list, made in its order and empty by now,
+// last first, and releases the nodes; each one that stays is named. Returns
+// the number left.
+unsigned DeleteOwnFolders(FillFileNode* first);
+
 unsigned CountFillFiles(const FillFileNode* first);
 
 #endif

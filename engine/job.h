@@ -32,6 +32,11 @@ struct WorkerFields {
     // The names step's progress: folders begun, entries taken.
     unsigned long long folders;
     long long entries;
+    // NTFS: free records taken, and the folders of this run's own that take
+    // them where the drive's folders cannot grow, in the order made.
+    long long records;
+    FillFileNode* ownFolders;
+    FillFileNode* ownFoldersTail;
 };
 
 extern WorkerFields gWorker;

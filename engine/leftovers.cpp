@@ -10,6 +10,7 @@
 #include "engine/file_access.h"
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
+#include "engine/job.h"
 #include "engine/path_text.h"
 #include "engine/run_status.h"
 #include "frame/run_state.h"
@@ -46,8 +47,10 @@ void Push(const char* path, FillFileNode** list) {
     }
 }
 
-// The leftovers of one folder onto *found; its subfolders onto *pending.
-bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileNode** found, char* buffer) {
+// The leftovers of one folder onto *found; its subfolders onto *pending,
+// and those of a run's own onto *own too.
+bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileNode** found,
+                FillFileNode** own, char* buffer) {
     static char path[kMaxPathBytes + kMaxNameBytes];
     snprintf(path, sizeof path, "%s*", folder);
     FoundFile entry;
@@ -61,6 +64,9 @@ bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileN
         if (entry.folder) {
             strcat(path, "\\");
             Push(path, pending);
+            if (LeftoverOf(entry.name, 0, false) == kEntryLeftover) {
+                Push(path, own);
+            }
             continue;
         }
         if (LeftoverOf(entry.name, entry.size, root) == kNotALeftover) {
@@ -91,6 +97,7 @@ bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileN
 
 bool ClearLeftovers(const char* rootPath, char* buffer) {
     FillFileNode* pending = NewFillFileNode(rootPath);
+    FillFileNode* own = nullptr; // found after the folders that hold them
     bool stopped = false;
     unsigned long long folders = 0;
     while (pending != nullptr) {
@@ -98,7 +105,8 @@ bool ClearLeftovers(const char* rootPath, char* buffer) {
         pending = folder->Next;
         ShowStepStatus(kStepLeftovers, ++folders, 0);
         FillFileNode* found = nullptr;
-        stopped = stopped || !ListFolder(folder->Name, folder->Name[3] == '\0', &pending, &found, buffer);
+        stopped =
+            stopped || !ListFolder(folder->Name, folder->Name[3] == '\0', &pending, &found, &own, buffer);
         unsigned count = CountFillFiles(found);
         if (count == 1) {
             LogPathLine("Deleting file [%s] left by an earlier run", found->Name);
@@ -111,6 +119,17 @@ bool ClearLeftovers(const char* rootPath, char* buffer) {
         DeleteFillFiles(found, false);
         free(folder->Name);
         free(folder);
+    }
+    // Only an empty folder is deleted: one that holds anything else stays.
+    unsigned deleted = 0;
+    for (FillFileNode* next; own != nullptr; own = next) {
+        next = own->Next;
+        deleted += FolderDelete(own->Name) ? 1 : 0;
+        free(own->Name);
+        free(own);
+    }
+    if (deleted != 0) {
+        LogLine("Deleted %u folder%s left by an earlier run", deleted, deleted == 1 ? "" : "s");
     }
     // The buffer writes the fill files next: zeros again.
     memset(buffer, 0, kWriteBufferSize);

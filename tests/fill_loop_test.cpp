@@ -130,10 +130,13 @@ const Row kRows[] = {
           gFakeDrive.files["E:\\_OLD.TXT"].sectors = 2, gFakeDrive.files["E:\\_1.BIN"].sectors = 8;
           gFakeDrive.files["E:\\_BACKUP.DAT"].sectors = 300;
           gFakeDrive.folders["E:\\docs\\"] = {};
-          for (const char* c : {"AAA", "AAB", "AAC"}) gFakeDrive.files[std::string("E:\\docs\\_0000001.") + c] = {}; },
+          for (const char* c : {"AAA", "AAB", "AAC"}) gFakeDrive.files[std::string("E:\\docs\\_0000001.") + c] = {};
+          gFakeDrive.folders["E:\\_0000001.AAB\\"] = {}, gFakeDrive.files["E:\\_0000001.AAB\\_0000001.AAA"] = {};
+          gFakeDrive.folders["E:\\_0000001.AAC\\"] = {}, gFakeDrive.files["E:\\_0000001.AAC\\notes.txt"] = {}; },
      kJobSucceeded, {"AAA"}, {kNamesStart, "4 free entries of folders were overwritten", kSucceeded}, {}, 0,
      {"File [E:\\_1.AAB] is not a fill file: left as it is", "Deleting 2 files left by an earlier run in folder [E:\\]",
-      "Cannot delete file [E:\\_1.AAD]", "Deleting 3 files left by an earlier run in folder [E:\\docs\\]"}, 512},
+      "Cannot delete file [E:\\_1.AAD]", "Deleting 3 files left by an earlier run in folder [E:\\docs\\]",
+      "Deleting file [E:\\_0000001.AAB\\_0000001.AAA] left by an earlier run", "Deleted 1 folder left by an earlier run"}, 512},
     {"Stop while an earlier run's file is read: it stays, nothing is measured",
      [] { gFakeDrive.files["E:\\_1.AAA"].sectors = 600, gRunState.stopRequest = 1; },
      kJobStopped, {}, {"Operation was stopped"}, {}},
@@ -163,16 +166,23 @@ const Row kRows[] = {
      kJobMeasureFailed, {}, {"Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}},
     {"NTFS: small fill files take the free records of the file table",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 50; },
-     kJobSucceeded, {"AAA"}, {kRecordsStart, "49 free records of the file table were overwritten", kSucceeded}, {}},
+     kJobSucceeded, {"AAA"}, {kRecordsStart, "48 free records of the file table were overwritten", kSucceeded}, {}},
+    {"NTFS: more free records than the root's index takes: folders of the run's own take the rest after the names, "
+     "only the first refused",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 40;
+          gFakeDrive.folders["E:\\"].ntfsRoom = 10, gFakeDrive.newFolderRoom = 4; },
+     kJobSucceeded, {"AAA"}, {kRecordsStart, "8 free records of the file table were overwritten", kNamesStart,
+                              "0 free entries of folders were overwritten",
+                              "30 more free records of the file table were overwritten", kSucceeded}, {}, 0, {}, 0, {}, 44},
     {"NTFS: more free records than a process has names",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 20000; },
-     kJobFailed, {"AAA"}, {kRecordsStart, "17576 free records of the file table were overwritten",
+     kJobFailed, {"AAA"}, {kRecordsStart, "17575 free records of the file table were overwritten",
                            "Not enough file names for the free records of the file table on drive E:"}, {}},
     {"NTFS: a small file's zeros do not reach the medium",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 50,
           gFakeDrive.failFlushAt = 3; },
      kJobFailed, {"AAA"}, {kRecordsStart, "1 free records of the file table were overwritten",
-                           "Error writing file [" + Padded("AAC") + "]"}, {}},
+                           "Error writing file [" + Padded("AAD") + "]"}, {}},
     {"NTFS: Stop while the free records are taken",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 50,
           gFakeDrive.stopAfterWrites = 17; },
@@ -188,7 +198,8 @@ const Row kRows[] = {
                               "6 free entries of folders were overwritten", kSucceeded}, {}},
     {"a name of the later steps that is taken (here by a folder): the next one is made",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
-          gFakeDrive.files[Padded("AAB", kMaxPaddedLength)].folder = true; },
+          gFakeDrive.files[Padded("AAB", kMaxPaddedLength)].folder = true;
+          gFakeDrive.files[Padded("AAB", kMaxPaddedLength) + "\\notes.txt"] = {}; },
      kJobSucceeded, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", kSucceeded}, {}},
     {"exFAT: runs of 3 to 40 entries between kept files are all taken, none keeps 1 or 2",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.fileSystem = "exFAT";
@@ -312,11 +323,13 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         // The status line: renewed at most once a second of the worker's clock
         // (texts up to their first digit tell a step), and at the end the
         // summary of every outcome.
-        std::map<std::string, DWORD> shown;
-        for (const StatusCall& call : gStatusLines) {
-            std::string step = call.text.substr(0, call.text.find_first_of("0123456789"));
-            EXPECT_TRUE(shown.count(step) == 0 || call.at - shown[step] >= 1000) << call.text;
-            shown[step] = call.at;
+        std::string shown;
+        for (size_t i = 0; i < gStatusLines.size(); ++i) {
+            std::string step =
+                gStatusLines[i].text.substr(0, gStatusLines[i].text.find_first_of("0123456789"));
+            EXPECT_TRUE(step != shown || gStatusLines[i].at - gStatusLines[i - 1].at >= 1000)
+                << gStatusLines[i].text;
+            shown = step;
         }
         ASSERT_FALSE(gStatusLines.empty());
         const char* how = row.outcome == kJobSucceeded ? ""
@@ -363,6 +376,18 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
             left += before.count(file.first) == 0 ? 1 : 0;
         }
         EXPECT_EQ(left, row.left);
+        // No folder of a run's own stays, but one that holds a file of the user's.
+        for (const auto& folder : gFakeDrive.folders) {
+            std::string name = folder.first.substr(0, folder.first.size() - 1);
+            auto inside = gFakeDrive.files.lower_bound(folder.first);
+            bool holds = inside != gFakeDrive.files.end() && inside->first.rfind(folder.first, 0) == 0;
+            EXPECT_TRUE(holds ||
+                        LeftoverOf(name.substr(name.rfind('\\') + 1).c_str(), 0, false) != kEntryLeftover)
+                << folder.first;
+        }
+        if (succeeded && strcmp(gFakeDrive.fileSystem, "NTFS") == 0) {
+            EXPECT_EQ(gFakeDrive.fewestRecords, 0u) << "every free record taken";
+        }
         Lines names, deleted; // this run's files; an earlier run's were named in the log
         for (const char* c : row.files) {
             names.push_back(Name(c));

@@ -48,6 +48,21 @@ bool Ntfs() {
     return strcmp(gFakeDrive.fileSystem, "NTFS") == 0;
 }
 
+// A new file or folder's record, and its name in folder's index.
+void TakeRecord(FakeFolder& folder) {
+    gFakeDrive.fewestRecords = std::min(gFakeDrive.fewestRecords, --gFakeDrive.freeRecords);
+    folder.ntfsRoom -= folder.ntfsRoom > 0 ? 1 : 0;
+}
+
+void GiveRecord(FakeFolder& folder) {
+    gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
+    folder.ntfsRoom += Ntfs() && folder.ntfsRoom >= 0 ? 1 : 0;
+}
+
+std::string ParentOf(const std::string& folder) {
+    return folder.substr(0, folder.rfind('\\', folder.size() - 2) + 1);
+}
+
 } // namespace
 
 bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
@@ -70,13 +85,16 @@ HANDLE FileOpen(const char* name, const char* mode) {
         gRunState.stopRequest.store(1);
     }
     gFakeDrive.present = gFakeDrive.present && attempt != gFakeDrive.vanishAtOpen;
-    bool isNew = gFakeDrive.files.count(name) == 0, emptied = strchr(mode, 'w') != nullptr;
+    bool isNew = gFakeDrive.files.count(name) == 0 && gFakeDrive.folders.count(name + std::string("\\")) == 0,
+         emptied = strchr(mode, 'w') != nullptr;
     if (!isNew && strchr(mode, 'x') != nullptr && gFakeDrive.present) {
         SetLastError(ERROR_FILE_EXISTS);
         return nullptr;
     }
+    std::string path = name;
+    FakeFolder& folder = gFakeDrive.folders[path.substr(0, path.rfind('\\') + 1)];
     if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present || (isNew && !emptied) ||
-        (Ntfs() && isNew && gFakeDrive.freeRecords == 0)) {
+        (Ntfs() && isNew && (gFakeDrive.freeRecords == 0 || folder.ntfsRoom == 0))) {
         SetLastError(attempt == gFakeDrive.failOpenAt ? ERROR_GEN_FAILURE
                      : !gFakeDrive.present            ? ERROR_PATH_NOT_FOUND
                      : !emptied                       ? ERROR_FILE_NOT_FOUND
@@ -84,10 +102,8 @@ HANDLE FileOpen(const char* name, const char* mode) {
         return nullptr;
     }
     if (Ntfs() && isNew) {
-        --gFakeDrive.freeRecords;
+        TakeRecord(folder);
     }
-    std::string path = name;
-    FakeFolder& folder = gFakeDrive.folders[path.substr(0, path.rfind('\\') + 1)];
     if (isNew && (folder.refuses != 0 || folder.reparse)) {
         SetLastError(folder.reparse ? ERROR_ACCESS_DENIED : folder.refuses);
         return nullptr;
@@ -291,9 +307,49 @@ bool FileDelete(const char* path, bool) {
     }
     gFakeDrive.unflushedDeletes += it->second.flushed ? 0 : 1;
     gFakeDrive.unflushedEntries[folder] += it->second.flushed || it->second.written ? 0 : 1;
-    gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
+    GiveRecord(gFakeDrive.folders[folder]);
     gFakeDrive.folders[folder].freeEntries += Ntfs() ? 0 : 1; // an inode, or an entry of FAT's
     gFakeDrive.freeSectors += gFakeDrive.compresses ? 0 : it->second.sectors;
     gFakeDrive.files.erase(it);
+    return true;
+}
+
+bool FolderMake(const char* path) {
+    std::string folder = path;
+    FakeFolder& parent = gFakeDrive.folders[ParentOf(folder)];
+    DWORD error = !gFakeDrive.present                ? ERROR_PATH_NOT_FOUND
+                  : gFakeDrive.folders.count(folder) ? ERROR_ALREADY_EXISTS
+                  : Ntfs() ? (gFakeDrive.freeRecords == 0 || parent.ntfsRoom == 0 ? ERROR_DISK_FULL : 0)
+                           : (gFakeDrive.freeSectors == 0 ? ERROR_DISK_FULL : 0);
+    if (error != 0) {
+        SetLastError(error);
+        return false;
+    }
+    if (Ntfs()) {
+        TakeRecord(parent);
+    }
+    gFakeDrive.folders[folder].ntfsRoom = gFakeDrive.newFolderRoom;
+    return true;
+}
+
+bool FolderDelete(const char* path) {
+    std::string folder = path;
+    auto inside = [&](const std::string& other) {
+        return other.size() > folder.size() && other.rfind(folder, 0) == 0;
+    };
+    auto sub = gFakeDrive.folders.upper_bound(folder);
+    auto file = gFakeDrive.files.lower_bound(folder);
+    if (!gFakeDrive.present || (sub != gFakeDrive.folders.end() && inside(sub->first)) ||
+        (file != gFakeDrive.files.end() && inside(file->first))) {
+        return false;
+    }
+    auto listed = gFakeDrive.files.find(folder.substr(0, folder.size() - 1)); // a folder set up as a file
+    bool made = gFakeDrive.folders.erase(folder) != 0;
+    if (listed != gFakeDrive.files.end() && listed->second.folder) {
+        gFakeDrive.files.erase(listed), made = true;
+    }
+    if (made) {
+        GiveRecord(gFakeDrive.folders[ParentOf(folder)]);
+    }
     return true;
 }

@@ -32,6 +32,7 @@ struct FakeFolder {
     // 2 + length/15 entries (rounded up) in the first free run that holds it.
     std::string entries;
     std::vector<bool> written; // the entries a fill file has held
+    long long ntfsRoom = -1;   // NTFS: the new names its index still takes (-1: any number)
 };
 
 struct FakeDrive {
@@ -72,8 +73,10 @@ struct FakeDrive {
     unsigned long long taken = 0; // sectors written in all
     int unflushedDeletes = 0;     // files deleted with writes (or, empty, an entry) that were not flushed
     std::map<std::string, int>
-        unflushedEntries; // of the empty ones, by folder: a later flush there writes them
-    int dirtyWrites = 0;  // writes of sectors that were not all zeros
+        unflushedEntries;                  // of the empty ones, by folder: a later flush there writes them
+    int dirtyWrites = 0;                   // writes of sectors that were not all zeros
+    long long newFolderRoom = -1;          // NTFS: the names a new folder's index takes
+    unsigned long long fewestRecords = -1; // the fewest free records at any time
 };
 
 extern FakeDrive gFakeDrive;
