@@ -285,16 +285,30 @@ unsigned DeleteOwnFolders(FillFileNode* first) {
         last = first;
         first = next;
     }
+    // A folder that stays keeps the ones that hold it: the last one named
+    // holds every other.
     unsigned left = 0;
+    char* stays = nullptr;
     for (FillFileNode* next; last != nullptr; last = next) {
         next = last->Next;
         gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        if (!FolderDelete(last->Name)) {
-            LogPathLine("Cannot delete folder [%s]", last->Name);
-            ++left;
+        bool gone = FolderDelete(last->Name);
+        left += gone ? 0 : 1;
+        if (!gone) {
+            free(stays);
+            stays = last->Name;
+        } else {
+            free(last->Name);
         }
-        free(last->Name);
         free(last);
     }
+    if (left == 1) {
+        LogPathLine("Cannot delete folder [%s]", stays);
+    } else if (left > 1) {
+        char format[64];
+        snprintf(format, sizeof format, "Cannot delete folder [%%s] and %u folders in it", left - 1);
+        LogPathLine(format, stays);
+    }
+    free(stays);
     return left;
 }

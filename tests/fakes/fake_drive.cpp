@@ -339,7 +339,8 @@ bool FolderDelete(const char* path) {
     };
     auto sub = gFakeDrive.folders.upper_bound(folder);
     auto file = gFakeDrive.files.lower_bound(folder);
-    if (!gFakeDrive.present || (sub != gFakeDrive.folders.end() && inside(sub->first)) ||
+    if (!gFakeDrive.present || gFakeDrive.refusesDeletion ||
+        (sub != gFakeDrive.folders.end() && inside(sub->first)) ||
         (file != gFakeDrive.files.end() && inside(file->first))) {
         return false;
     }
