@@ -176,7 +176,7 @@ for ((i = 0; i < 3000; i++)); do printf 'note %05d\n' "$i" >"$DIR/note$i.txt"; d
 sync; rm -f "$DIR"/note*.txt; sync
 tess_map_removable g "$DIR"
 "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
-  awk '/Cleaning the free records/ {t0 = $1} / free records of the file table were overwritten/ {print $2 "|" $1 - t0}' \
+  awk '/Cleaning the free records/ {t0 = $1} / free records of the file table were overwritten/ && !/ more / {print $2 "|" $1 - t0}' \
   >>"$RAW/records.txt"
 unmap_drive
 
