@@ -34,47 +34,48 @@ bool DriveIsThere() {
 }
 
 enum Entry { kEntryTaken, kEntryNoData, kEntryFull, kEntryTooLong, kEntryEnds };
-
-// What a refused create means for the folder. kEntryEnds sets *end.
-Entry Refused(DWORD error, FillEnd* end) {
-    switch (ClassifyRefusal(error)) {
-    case kFolderFull:
-        return kEntryFull;
-    case kNameTooLong:
-        return kEntryTooLong;
-    case kFolderNotFound: // a folder deleted meanwhile has no entries left
-        if (DriveIsThere()) {
-            return kEntryFull;
-        }
-        *end = kFillMeasureLost;
-        return kEntryEnds;
-    case kFolderRefused:
-        *end = kFillFolderRefused;
-        return kEntryEnds;
-    case kRefusedOtherwise:
-        break;
-    }
-    *end = kFillFolderFailed;
-    return kEntryEnds;
-}
+enum Made { kEmptyFile, kRecordFile, kOwnFolder };
 
 // One more fill file in folder, of a name length characters long. Where its
 // data is needed, with the zeros that NTFS keeps in its record (elsewhere the
 // full drive refuses them), flushed at once; otherwise empty, and its entry
-// reaches the medium with the folder's flush (FlushFolderEntries).
-// kEntryEnds sets *end.
-Entry TakeEntry(const char* folder, unsigned length, bool dataNeeded, FillEnd* end) {
+// reaches the medium with the folder's flush (FlushFolderEntries). Or a
+// folder of the run's own, which NTFS keeps in a record too. kEntryEnds sets
+// *end.
+Entry TakeEntry(const char* folder, unsigned length, Made what, FillEnd* end) {
     gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-    FillEnd opened = StartFillFile(folder, length, false);
+    FillEnd opened = StartFillFile(folder, length, false, what == kOwnFolder);
     if (opened == kFillNotOpened) {
         DWORD error = GetLastError();
         ForgetLastFillFile(); // never made
-        return Refused(error, end);
+        switch (ClassifyRefusal(error)) {
+        case kFolderFull:
+            return kEntryFull;
+        case kNameTooLong:
+            return kEntryTooLong;
+        case kFolderNotFound: // a folder deleted meanwhile has no entries left
+            if (DriveIsThere()) {
+                return kEntryFull;
+            }
+            *end = kFillMeasureLost;
+            return kEntryEnds;
+        case kFolderRefused:
+            *end = kFillFolderRefused;
+            return kEntryEnds;
+        case kRefusedOtherwise:
+            break;
+        }
+        *end = kFillFolderFailed;
+        return kEntryEnds;
     }
     if (opened != kFillGoesOn) {
         *end = opened == kFillNoName ? kFillNoEntryName : opened;
         return kEntryEnds;
     }
+    if (what == kOwnFolder) {
+        return kEntryTaken;
+    }
+    bool dataNeeded = what == kRecordFile;
     bool taken = !dataNeeded || FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile) == 1;
     if (!CloseFillFile(dataNeeded)) {
         *end = kFillFlushFailed;
@@ -102,37 +103,9 @@ FillEnd FolderEnd(const char* folder, FillEnd end) {
     return end;
 }
 
-// A folder of this run's own in parent (which ends in a backslash), on the
-// list that the deletion step empties. kEntryEnds sets *end.
-Entry MakeOwnFolder(const char* parent, FillEnd* end) {
-    static char path[kMaxPathBytes + kMaxPaddedLength];
-    for (unsigned tries = 0; tries < kNameCount; ++tries) {
-        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        const char* name = NextTempName(parent, kEntryNameLength, false);
-        if (name == nullptr) {
-            break;
-        }
-        snprintf(path, sizeof path, "%s%s\\", parent, name);
-        FillFileNode* node = NewFillFileNode(path);
-        if (node == nullptr) {
-            *end = kFillNoMemory;
-            return kEntryEnds;
-        }
-        if (FolderMake(path)) {
-            (gWorker.ownFolders == nullptr ? gWorker.ownFolders : gWorker.ownFoldersTail->Next) = node;
-            gWorker.ownFoldersTail = node;
-            return kEntryTaken;
-        }
-        DWORD error = GetLastError();
-        free(node->Name);
-        free(node);
-        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
-            return Refused(error, end);
-        }
-    }
-    ResetTempNames();
-    *end = kFillNoRecordName;
-    return kEntryEnds;
+// Names running out in a folder of the records are the records' names.
+FillEnd RecordsEnd(const char* folder, FillEnd end) {
+    return end == kFillNoEntryName ? kFillNoRecordName : FolderEnd(folder, end);
 }
 
 // Small files of zeros in folder until the file system refuses one, or most
@@ -141,9 +114,9 @@ Entry MakeOwnFolder(const char* parent, FillEnd* end) {
 FillEnd TakeRecords(const char* folder, long long most = -1) {
     for (long long made = 0; made != most; ++made) {
         FillEnd end = kFillComplete;
-        Entry entry = TakeEntry(folder, kEntryNameLength, true, &end);
+        Entry entry = TakeEntry(folder, kEntryNameLength, kRecordFile, &end);
         if (entry == kEntryEnds) {
-            return end == kFillNoEntryName ? kFillNoRecordName : FolderEnd(folder, end);
+            return RecordsEnd(folder, end);
         }
         if (entry == kEntryNoData) {
             // No data in the record: Wine names every drive NTFS, and this
@@ -158,12 +131,6 @@ FillEnd TakeRecords(const char* folder, long long most = -1) {
         if (StopRequested()) {
             return kFillStopped;
         }
-        // The root's index may fill up before the free records run out. A
-        // folder of the run's own, made while the root still takes one, can
-        // take the rest after the names step.
-        if (gWorker.records == 1 && folder == gWorker.rootPath && MakeOwnFolder(folder, &end) == kEntryEnds) {
-            return FolderEnd(folder, end);
-        }
     }
     return kFillComplete;
 }
@@ -177,7 +144,15 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
         return kFillComplete;
     }
     LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
-    FillEnd end = TakeRecords(gWorker.rootPath);
+    // The root's index may fill up before the free records run out. A folder
+    // of the run's own, made once the root has taken a record, takes the rest
+    // after the names step.
+    const char* root = gWorker.rootPath;
+    FillEnd end = TakeRecords(root, 1);
+    if (end == kFillComplete && gWorker.records == 1) {
+        bool ends = TakeEntry(root, kEntryNameLength, kOwnFolder, &end) == kEntryEnds;
+        end = ends ? RecordsEnd(root, end) : TakeRecords(root);
+    }
     LogLine("%I64i free records of the file table were overwritten", gWorker.records);
     return end;
 }
@@ -192,18 +167,19 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
 // (ntfs-3g skips one until the drive is mounted again). A fresh folder that
 // takes nothing at all finds no free record left.
 FillEnd CleanRecordsBeyondTheRoot() {
-    if (gWorker.ownFolders == nullptr) {
-        return kFillComplete;
-    }
     long long before = gWorker.records, room = -1;
     FillEnd end = kFillComplete;
-    for (FillFileNode* folder = gWorker.ownFolders; folder != nullptr && end == kFillComplete;
+    // The list holds the folders in the order made, each one's files after it.
+    for (FillFileNode* folder = gWorker.fillListHead; folder != nullptr && end == kFillComplete;
          folder = folder->Next) {
+        if (!IsFolderNode(folder)) {
+            continue;
+        }
         long long taken = gWorker.records;
         for (int made = 0; made < 2 && end == kFillComplete; ++made) {
-            Entry entry = MakeOwnFolder(folder->Name, &end);
+            Entry entry = TakeEntry(folder->Name, kEntryNameLength, kOwnFolder, &end);
             if (entry != kEntryTaken) {
-                end = entry == kEntryEnds ? FolderEnd(folder->Name, end) : end;
+                end = entry == kEntryEnds ? RecordsEnd(folder->Name, end) : end;
                 break;
             }
             ShowStepStatus(kStepRecords, ++gWorker.records, 0);
@@ -242,7 +218,7 @@ FillEnd TakeRounds(const char* folder) {
         }
         for (;;) {
             FillEnd end;
-            Entry entry = TakeEntry(folder, length, false, &end);
+            Entry entry = TakeEntry(folder, length, kEmptyFile, &end);
             if (entry == kEntryEnds) {
                 return end;
             }
@@ -288,7 +264,7 @@ FillEnd RetileLongestSets(const char* folder, FillFileNode* before, bool* retile
         *retile = false;
         for (unsigned round : kRounds) {
             FillEnd end;
-            Entry entry = TakeEntry(folder, NameLength(round), false, &end);
+            Entry entry = TakeEntry(folder, NameLength(round), kEmptyFile, &end);
             if (entry == kEntryEnds) {
                 return end;
             }

@@ -69,7 +69,7 @@ bool CloseFillFile(bool flush) {
 // needs no truncation, another's is never emptied, and the create itself
 // tells a name that is taken (under Wine, a lookup of a free name reads the
 // whole folder: one such lookup per file, not two).
-FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
+FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce, bool asFolder) {
     bool fresh = nameLength != 0;
     for (unsigned tries = 0;; ++tries) {
         const char* name = tries < kNameCount ? NextTempName(folder, nameLength, !fresh) : nullptr;
@@ -78,7 +78,7 @@ FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
             return kFillNoName;
         }
         static char path[kMaxPathBytes + kMaxPaddedLength];
-        snprintf(path, sizeof path, "%s%s", folder, name);
+        snprintf(path, sizeof path, "%s%s%s", folder, name, asFolder ? "\\" : "");
         FillFileNode* node = NewFillFileNode(path);
         if (node == nullptr) {
             return kFillNoMemory;
@@ -94,8 +94,8 @@ FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce) {
         if (announce) {
             LogPathLine("Creating file [%s]", node->Name);
         }
-        gWorker.fillFile = FileOpen(node->Name, fresh ? "wbx" : "wb");
-        if (gWorker.fillFile != nullptr) {
+        if (asFolder ? FolderMake(node->Name)
+                     : (gWorker.fillFile = FileOpen(node->Name, fresh ? "wbx" : "wb")) != nullptr) {
             return kFillGoesOn;
         }
         DWORD error = GetLastError();
@@ -278,9 +278,6 @@ JobOutcome ConcludeFill(FillEnd end) {
     unsigned left = DeleteFillFiles(gWorker.fillListHead, true);
     gWorker.fillListHead = nullptr;
     gWorker.fillListTail = nullptr;
-    left += DeleteOwnFolders(gWorker.ownFolders);
-    gWorker.ownFolders = nullptr;
-    gWorker.ownFoldersTail = nullptr;
     if (left != 0 && end == kFillComplete) {
         return kJobFailed; // its "Cannot delete file" lines say why
     }

@@ -180,6 +180,11 @@ void ReportLeft(char* path, unsigned count) {
 
 } // namespace
 
+bool IsFolderNode(const FillFileNode* node) {
+    size_t length = strlen(node->Name);
+    return length != 0 && node->Name[length - 1] == '\\';
+}
+
 unsigned CountFillFiles(const FillFileNode* first) {
     unsigned count = 0;
     for (; first != nullptr; first = first->Next) {
@@ -229,9 +234,50 @@ void MarkThoseLeft(FillFileNode* first, const FillFileNode* end) {
     }
 }
 
+// The run's own folders, innermost first (folders, as taken off the list,
+// run from the last made), once their files are gone. A folder that stays
+// keeps the ones that hold it: the last one named holds every other.
+unsigned DeleteFolders(FillFileNode* folders) {
+    unsigned left = 0;
+    char* stays = nullptr;
+    for (FillFileNode* next; folders != nullptr; folders = next) {
+        next = folders->Next;
+        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
+        bool gone = FolderDelete(folders->Name);
+        left += gone ? 0 : 1;
+        if (!gone) {
+            free(stays);
+            stays = folders->Name;
+        } else {
+            free(folders->Name);
+        }
+        free(folders);
+    }
+    if (left == 1) {
+        LogPathLine("Cannot delete folder [%s]", stays);
+    } else if (left > 1) {
+        char format[64];
+        snprintf(format, sizeof format, "Cannot delete folder [%%s] and %u folders in it", left - 1);
+        LogPathLine(format, stays);
+    }
+    free(stays);
+    return left;
+}
+
 } // namespace
 
 unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
+    FillFileNode* folders = nullptr;
+    for (FillFileNode** at = &first; *at != nullptr;) {
+        FillFileNode* node = *at;
+        if (IsFolderNode(node)) {
+            *at = node->Next;
+            node->Next = folders;
+            folders = node;
+        } else {
+            at = &node->Next;
+        }
+    }
     unsigned left = 0, inFolder = 0, done = 0, total = progress ? CountFillFiles(first) : 0;
     char* lastLeft = nullptr; // the path of the last file that stays
     while (first != nullptr) {
@@ -274,41 +320,5 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
         }
     }
     ReportLeft(lastLeft, inFolder);
-    return left;
-}
-
-unsigned DeleteOwnFolders(FillFileNode* first) {
-    FillFileNode* last = nullptr; // the list turned round: a folder's own go before it
-    while (first != nullptr) {
-        FillFileNode* next = first->Next;
-        first->Next = last;
-        last = first;
-        first = next;
-    }
-    // A folder that stays keeps the ones that hold it: the last one named
-    // holds every other.
-    unsigned left = 0;
-    char* stays = nullptr;
-    for (FillFileNode* next; last != nullptr; last = next) {
-        next = last->Next;
-        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-        bool gone = FolderDelete(last->Name);
-        left += gone ? 0 : 1;
-        if (!gone) {
-            free(stays);
-            stays = last->Name;
-        } else {
-            free(last->Name);
-        }
-        free(last);
-    }
-    if (left == 1) {
-        LogPathLine("Cannot delete folder [%s]", stays);
-    } else if (left > 1) {
-        char format[64];
-        snprintf(format, sizeof format, "Cannot delete folder [%%s] and %u folders in it", left - 1);
-        LogPathLine(format, stays);
-    }
-    free(stays);
-    return left;
+    return left + DeleteFolders(folders);
 }

@@ -3,7 +3,7 @@
 #define TESSARINE_ENGINE_FILL_FILES_H
 
 struct FillFileNode {
-    char* Name; // full path, owned by the node
+    char* Name; // full path, owned by the node; a folder's ends in a backslash
     FillFileNode* Next;
     bool Left; // still on the drive after its deletion
 };
@@ -52,17 +52,16 @@ void ResetTempNames();
 // A node holding its own copy of path; null when memory runs out.
 FillFileNode* NewFillFileNode(const char* path);
 
-// Deletes the file of every node from first on, in list order, and releases
-// the nodes. A file that stays on the drive is named in the log (files that
-// stay one after the other in one folder, by their folder and count) and
-// does not stop the others; with progress, the status line counts them.
-// Returns the number of files left.
+// Deletes the file of every node from first on, in list order, then the
+// folders of the list, the last made first, and releases the nodes. A file
+// that stays on the drive is named in the log (files that stay one after the
+// other in one folder, by their folder and count; the folders that stay, by
+// the one that holds the others) and does not stop the others; with
+// progress, the status line counts the files. Returns the number left.
 unsigned DeleteFillFiles(FillFileNode* first, bool progress);
 
-// Deletes the folders of the list, made in its order and empty by now,
-// last first, and releases the nodes; each one that stays is named. Returns
-// the number left.
-unsigned DeleteOwnFolders(FillFileNode* first);
+// A folder of the run's own: its path ends in a backslash.
+bool IsFolderNode(const FillFileNode* node);
 
 unsigned CountFillFiles(const FillFileNode* first);
 

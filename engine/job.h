@@ -32,11 +32,8 @@ struct WorkerFields {
     // The names step's progress: folders begun, entries taken.
     unsigned long long folders;
     long long entries;
-    // NTFS: free records taken, and the folders of this run's own that take
-    // them where the drive's folders cannot grow, in the order made.
+    // NTFS: free records taken.
     long long records;
-    FillFileNode* ownFolders;
-    FillFileNode* ownFoldersTail;
 };
 
 extern WorkerFields gWorker;
@@ -68,14 +65,16 @@ bool CloseFillFile(bool flush = true);
 
 // Names the next fill file in folder ("e:\" or "e:\docs\"), nameLength
 // characters long when that is longer than the plain name, records it in the
-// list and opens it. Nothing is logged but "Creating file" (when announced).
-FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce);
+// list and opens it; asFolder, makes it a folder of the run's own instead
+// (nameLength given). Nothing is logged but "Creating file" (when announced).
+FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce, bool asFolder = false);
 
 // Opens a closed fill file again and flushes it (the cache of a file outlives
 // its handle); false when it cannot be opened or flushed.
 bool FlushFillFile(const char* path);
 
-// Takes the file that StartFillFile has just failed to open off the list.
+// Takes the file or folder that StartFillFile has just failed to make off
+// the list.
 void ForgetLastFillFile();
 
 // Takes node, deleted already, off the list; previous is the node before it
