@@ -111,7 +111,7 @@ FillEnd RecordsEnd(const char* folder, FillEnd end) {
 // Small files of zeros in folder until the file system refuses one, or most
 // of them (-1: no limit), each flushed at once; the step's count goes on. A
 // folder that cannot be written ends the step.
-FillEnd TakeRecords(const char* folder, long long most = -1) {
+FillEnd TakeRecords(const char* folder, long long most = -1, bool* noData = nullptr) {
     for (long long made = 0; made != most; ++made) {
         FillEnd end = kFillComplete;
         Entry entry = TakeEntry(folder, kEntryNameLength, kRecordFile, &end);
@@ -123,6 +123,9 @@ FillEnd TakeRecords(const char* folder, long long most = -1) {
             // one is not. The file took a folder entry that the names of
             // deleted files need, longest first.
             FileRemove(gWorker.fillListTail->Name);
+            if (noData != nullptr) {
+                *noData = true;
+            }
         }
         if (entry != kEntryTaken) {
             return kFillComplete;
@@ -139,27 +142,23 @@ FillEnd TakeRecords(const char* folder, long long most = -1) {
 // table, and a deleted file's record is free for reuse but is not free space.
 // Once the free clusters are full, small fill files of zeros take the free
 // records, until the file system refuses a new file or its data.
-FillEnd CleanFreeRecords(const char* fileSystem) {
+// *inRecords tells whether the drive keeps them (the root may have had no
+// room for a single one).
+FillEnd CleanFreeRecords(const char* fileSystem, bool* inRecords) {
     if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
         return kFillComplete;
     }
     LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
-    // The root's index may fill up before the free records run out. A folder
-    // of the run's own, made once the root has taken a record, takes the rest
-    // after the names step.
-    const char* root = gWorker.rootPath;
-    FillEnd end = TakeRecords(root, 1);
-    if (end == kFillComplete && gWorker.records == 1) {
-        bool ends = TakeEntry(root, kEntryNameLength, kOwnFolder, &end) == kEntryEnds;
-        end = ends ? RecordsEnd(root, end) : TakeRecords(root);
-    }
+    bool noData = false;
+    FillEnd end = TakeRecords(gWorker.rootPath, -1, &noData);
+    *inRecords = !noData;
     LogLine("%I64i free records of the file table were overwritten", gWorker.records);
     return end;
 }
 
 // The free records that the root's index had no room for, after the names
 // step has taken what the drive's folders can: folders of the run's own under
-// the one the records step made. A small folder keeps its index in its own
+// the one made before the fill (MakeFolderForRecords). A small folder keeps its index in its own
 // record and grows without a cluster. Breadth first, so that no path grows
 // long: each folder makes two more, then takes small files. The first folder
 // takes them until refused, and every later one as many: the names are all
@@ -375,10 +374,27 @@ FillEnd CleanFolderEntries(const char* fileSystem) {
 
 } // namespace
 
+// The root's index may be full once the drive is: it can grow only into free
+// space. So the folder that takes the free records the root has no room for
+// is made before the fill, named as the first fill file, padded; the fill
+// then takes that name unpadded. Where it cannot be made, the fill tells why.
+void MakeFolderForRecords() {
+    char fileSystem[32];
+    QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
+    if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
+        return;
+    }
+    if (StartFillFile(gWorker.rootPath, kEntryNameLength, false, true) == kFillNotOpened) {
+        ForgetLastFillFile();
+    }
+    ResetTempNames();
+}
+
 FillEnd CleanAfterFill() {
     char fileSystem[32];
     QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
-    FillEnd end = CleanFreeRecords(fileSystem);
+    bool inRecords = false;
+    FillEnd end = CleanFreeRecords(fileSystem, &inRecords);
     end = end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
-    return end == kFillComplete ? CleanRecordsBeyondTheRoot() : end;
+    return end == kFillComplete && inRecords ? CleanRecordsBeyondTheRoot() : end;
 }

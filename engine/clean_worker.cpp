@@ -239,7 +239,7 @@ const FillFileNode* FlushEarlierFillFiles() {
     unsigned done = 1, total = CountFillFiles(gWorker.fillListHead);
     for (const FillFileNode* node = gWorker.fillListHead; node != gWorker.fillListTail; node = node->Next) {
         ShowStepStatus(kStepFlush, done++, total);
-        if (!FlushFillFile(node->Name)) {
+        if (!IsFolderNode(node) && !FlushFillFile(node->Name)) {
             return node;
         }
     }
@@ -346,6 +346,7 @@ JobOutcome CleanDrive() {
             static_cast<long long>(gWorker.totalSectors));
     gWorker.remainingSectors = static_cast<long long>(gWorker.totalSectors);
     gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
+    MakeFolderForRecords();
     FillEnd first = StartFillFile(gWorker.rootPath, 0, true);
     return ConcludeFill(first == kFillGoesOn ? FillFreeSpace() : first);
 }

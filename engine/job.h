@@ -81,6 +81,10 @@ void ForgetLastFillFile();
 // (null for the first).
 void DropFillFileNode(FillFileNode* previous, FillFileNode* node);
 
+// Before the fill, on NTFS: the run's own folder for the free records that
+// the root's index will have no room for.
+void MakeFolderForRecords();
+
 // The steps after a complete fill: NTFS's free records, then the free
 // entries of every folder.
 FillEnd CleanAfterFill();

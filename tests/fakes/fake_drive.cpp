@@ -48,6 +48,11 @@ bool Ntfs() {
     return strcmp(gFakeDrive.fileSystem, "NTFS") == 0;
 }
 
+// A full index grows into free space, not into none.
+bool IndexFull(const FakeFolder& folder) {
+    return folder.ntfsRoom == 0 && gFakeDrive.freeSectors == 0;
+}
+
 // A new file or folder's record, and its name in folder's index.
 void TakeRecord(FakeFolder& folder) {
     gFakeDrive.fewestRecords = std::min(gFakeDrive.fewestRecords, --gFakeDrive.freeRecords);
@@ -94,7 +99,7 @@ HANDLE FileOpen(const char* name, const char* mode) {
     std::string path = name;
     FakeFolder& folder = gFakeDrive.folders[path.substr(0, path.rfind('\\') + 1)];
     if (attempt == gFakeDrive.failOpenAt || !gFakeDrive.present || (isNew && !emptied) ||
-        (Ntfs() && isNew && (gFakeDrive.freeRecords == 0 || folder.ntfsRoom == 0))) {
+        (Ntfs() && isNew && (gFakeDrive.freeRecords == 0 || IndexFull(folder)))) {
         SetLastError(attempt == gFakeDrive.failOpenAt ? ERROR_GEN_FAILURE
                      : !gFakeDrive.present            ? ERROR_PATH_NOT_FOUND
                      : !emptied                       ? ERROR_FILE_NOT_FOUND
@@ -319,7 +324,7 @@ bool FolderMake(const char* path) {
     FakeFolder& parent = gFakeDrive.folders[ParentOf(folder)];
     DWORD error = !gFakeDrive.present                ? ERROR_PATH_NOT_FOUND
                   : gFakeDrive.folders.count(folder) ? ERROR_ALREADY_EXISTS
-                  : Ntfs() ? (gFakeDrive.freeRecords == 0 || parent.ntfsRoom == 0 ? ERROR_DISK_FULL : 0)
+                  : Ntfs() ? (gFakeDrive.freeRecords == 0 || IndexFull(parent) ? ERROR_DISK_FULL : 0)
                            : (gFakeDrive.freeSectors == 0 ? ERROR_DISK_FULL : 0);
     if (error != 0) {
         SetLastError(error);

@@ -32,7 +32,7 @@ struct FakeFolder {
     // 2 + length/15 entries (rounded up) in the first free run that holds it.
     std::string entries;
     std::vector<bool> written; // the entries a fill file has held
-    long long ntfsRoom = -1;   // NTFS: the new names its index still takes (-1: any number)
+    long long ntfsRoom = -1;   // NTFS: the new names its index takes on a full drive (-1: any)
 };
 
 struct FakeDrive {
