@@ -2,9 +2,11 @@
 """Entries of deleted names in the unused end of an NTFS image's index blocks.
 
 usage: index_slack.py IMAGE WORD
+       index_slack.py IMAGE --room PREFIX
 A folder's index block ("INDX", 4 KiB) says how many of its bytes are in
 use; a name deleted from it stays in the rest, where parsers of index
-blocks list it. Prints the entries found there whose name holds WORD.
+blocks list it. Prints the entries found there whose name holds WORD; or
+the bytes free in the leaf block that ends with the last name of PREFIX.
 """
 import struct
 import sys
@@ -38,11 +40,14 @@ def names(b, at, stop):
 
 
 image = open(sys.argv[1], 'rb').read()
-slack = []
+slack, last = [], ('', 0)
 for at in range(0, len(image) - 4096 + 1, 512):
     b = undone(image[at:at + 4096]) if image[at:at + 4] == b'INDX' else None
     if b is not None:
         first, in_use, allocated = struct.unpack_from('<III', b, 0x18)
         if in_use <= allocated <= 4096 - 0x18:
             slack += names(b, 0x18 + in_use, 0x18 + allocated)
-print(sum(sys.argv[2] in n for n in slack))
+            used = names(b, 0x18 + first, 0x18 + in_use)
+            if not b[0x24] & 1 and used and used[-1].startswith(sys.argv[-1]) and used[-1].upper() > last[0].upper():
+                last = (used[-1], allocated - in_use)
+print(last[1] if sys.argv[2] == '--room' else sum(sys.argv[2] in n for n in slack))

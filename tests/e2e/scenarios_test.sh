@@ -10,7 +10,9 @@
 #         one deeper than 260 characters), runs (exFAT: free runs of 3 to 40
 #         entries between kept files), many (2,000 names deleted in a folder),
 #         hundreds (NTFS: 600 names in a folder, every third deleted and the
-#         first and last 20: several index blocks),
+#         first and last 20: several index blocks), rootfull (NTFS: small
+#         files deleted in a folder, and a root whose last index block has
+#         room for the first fill file's name but not for a small file's),
 #         link (a link to a folder outside the drive)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
 #         (no help file), win98, two (a second instance on h:), dist (the
@@ -74,6 +76,7 @@ exFAT stick chosen in the list | exfat 32 names scripts runs | list | shot:befor
 ext2 stick chosen in the list | ext2 16 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
 NTFS stick with small deleted files, chosen in the list | ntfs 32 small=400 names | list | ok yes wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ state=00111 code=0 markers=0 listed=0 left=0 fsck=yes free=same
 NTFS: hundreds of names deleted in a folder of several index blocks, more than the root's index takes | ntfs 32 names hundreds | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* more free records of the file table were overwritten$ code=0 markers=0 listed=0 left=0 fsck=yes free=same
+NTFS: a root whose index is full once the drive is: its free records still taken | ntfs 32 rootfull | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* more free records of the file table were overwritten$ code=0 markers=0 left=0 fsck=yes
 NTFS: more free records than one process has names | ntfs 96 small=18000 | cmd | ok wait check stop quit | last=Not enough file names for the free records of the file table on drive g: has=^17575 free records of the file table were overwritten$ state=01010 code=1 left=0
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
@@ -157,6 +160,16 @@ for n in range(3, 41):
     print("k%02d" % n)')
   sync; find "$1/runs" -name 'Quixotic*' -delete; sync
 }
+plant_rootfull() { # dir: the root's last index block left with 104 bytes free (the fill file's entry is 96 or 104)
+  local room i=0
+  (cd "$1" && seq -f 'a%04g.txt' 300 | xargs touch); mkdir -p "$1/notes"; markers "$1/notes" 300
+  while :; do
+    tess_unmount "$1"; room=$(/usr/bin/python3 "$(dirname "$0")/index_slack.py" "$IMAGE" --room zz); tess_remount "$1"
+    [ "$room" -ge 208 ] && [ "$room" -lt 320 ] && break
+    touch "$1/zz$(printf %04d $i).txt"; i=$((i + 1)) # 104 bytes each
+  done
+  touch "$1/zz9999$(printf "%$(((room - 104 - 82) / 2 - 6))s" | tr ' ' y)"; sync # an entry of room - 104 bytes
+}
 names_found() { # in the raw image: the UTF-16 pieces that one folder entry keeps whole, and the short names
   /usr/bin/python3 - "$IMAGE" "${NAMES[@]##*/}" <<'PY'
 import sys
@@ -229,6 +242,7 @@ drive_up() { # kind size options...
         fi
         markers "$at" 3 MiB
         [ "${1%%=*}" = small ] && markers "$at" "${1#small=}" # on NTFS they live in the file table
+        has rootfull "$@" && plant_rootfull "$at"
         has names "$@" && plant_names "$at" names
         tess_unmount "$at"; BEFORE=$(count) NAMES_BEFORE=$(names_found) LISTED_BEFORE=$(names_listed) SLACK_BEFORE=$(index_slack)
         tess_remount "$at"
