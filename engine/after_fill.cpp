@@ -158,11 +158,11 @@ FillEnd CleanFreeRecords(const char* fileSystem, bool* inRecords) {
 
 // The free records that the root's index had no room for, after the names
 // step has taken what the drive's folders can: folders of the run's own under
-// the one made before the fill (MakeFolderForRecords). A small folder keeps its index in its own
-// record and grows without a cluster. Breadth first, so that no path grows
-// long: each folder makes two more, then takes small files. The first folder
-// takes them until refused, and every later one as many: the names are all
-// of one length. A refused create costs a free record on some drivers
+// the one made before the fill (MakeFolderForRecords). A small folder keeps
+// its index in its own record and grows without a cluster. Breadth first, so
+// that no path grows long: each folder makes two more, then takes small
+// files. The first folder takes them until refused, and every later one as
+// many: the names are all of one length. A refused create costs a free record on some drivers
 // (ntfs-3g skips one until the drive is mounted again). A fresh folder that
 // takes nothing at all finds no free record left.
 FillEnd CleanRecordsBeyondTheRoot() {
