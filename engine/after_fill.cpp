@@ -162,9 +162,9 @@ FillEnd CleanFreeRecords(const char* fileSystem, bool* inRecords) {
 // its index in its own record and grows without a cluster. Breadth first, so
 // that no path grows long: each folder makes two more, then takes small
 // files. The first folder takes them until refused, and every later one as
-// many: the names are all of one length. A refused create costs a free record on some drivers
-// (ntfs-3g skips one until the drive is mounted again). A fresh folder that
-// takes nothing at all finds no free record left.
+// many: the names are all of one length. A refused create costs a free
+// record on some drivers (ntfs-3g skips one until the drive is mounted
+// again). A fresh folder that takes nothing at all finds no free record left.
 FillEnd CleanRecordsBeyondTheRoot() {
     long long before = gWorker.records, room = -1;
     FillEnd end = kFillComplete;
