@@ -111,7 +111,7 @@ FillEnd RecordsEnd(const char* folder, FillEnd end) {
 // Small files of zeros in folder until the file system refuses one, or most
 // of them (-1: no limit), each flushed at once; the step's count goes on. A
 // folder that cannot be written ends the step.
-FillEnd TakeRecords(const char* folder, long long most = -1, bool* noData = nullptr) {
+FillEnd TakeRecords(const char* folder, long long most) {
     for (long long made = 0; made != most; ++made) {
         FillEnd end = kFillComplete;
         Entry entry = TakeEntry(folder, kEntryNameLength, kRecordFile, &end);
@@ -123,9 +123,6 @@ FillEnd TakeRecords(const char* folder, long long most = -1, bool* noData = null
             // one is not. The file took a folder entry that the names of
             // deleted files need, longest first.
             FileRemove(gWorker.fillListTail->Name);
-            if (noData != nullptr) {
-                *noData = true;
-            }
         }
         if (entry != kEntryTaken) {
             return kFillComplete;
@@ -138,60 +135,79 @@ FillEnd TakeRecords(const char* folder, long long most = -1, bool* noData = null
     return kFillComplete;
 }
 
+// The next folder of the records' tree after node, breadth first: a folder's
+// folders follow it on the list.
+FillFileNode* NextFolder(FillFileNode* node) {
+    for (node = node->Next; node != nullptr && !IsFolderNode(node); node = node->Next) {
+    }
+    return node;
+}
+
+// The records' tree under top: in each folder two folders and two small
+// files, a folder's index that stays inside its own record. No folder is
+// ever full, so the first create refused finds no free record left: a
+// create refused while records are free costs one until the drive is
+// mounted again on some drivers (ntfs-3g), and such a record keeps what it
+// held. The tree's folders follow the list's last fill file (last).
+FillEnd GrowRecordsTree(FillFileNode* top, FillFileNode* last) {
+    for (FillFileNode* folder = top; folder != nullptr; folder = NextFolder(folder == top ? last : folder)) {
+        for (int made = folder == top ? 1 : 0; made < 4; ++made) { // top holds the first file already
+            FillEnd end = kFillComplete;
+            Entry entry =
+                TakeEntry(folder->Name, kEntryNameLength, made < 2 ? kOwnFolder : kRecordFile, &end);
+            if (entry == kEntryEnds) {
+                return RecordsEnd(folder->Name, end);
+            }
+            if (entry == kEntryNoData) {
+                FileRemove(gWorker.fillListTail->Name); // deleted with the tree, whatever this says
+            }
+            if (entry != kEntryTaken) {
+                return kFillComplete;
+            }
+            ShowStepStatus(kStepRecords, ++gWorker.records, 0);
+            if (StopRequested()) {
+                return kFillStopped;
+            }
+        }
+    }
+    return kFillComplete;
+}
+
+// The tree's records are all overwritten: its files and folders go again, so
+// that the names step has free records for the files it makes in the
+// drive's folders (its refusals may cost records too, but clean ones now).
+FillEnd DeleteRecordsTree(FillFileNode* last) {
+    FillFileNode* tree = last->Next;
+    last->Next = nullptr;
+    gWorker.fillListTail = last;
+    gWorker.fillListBeforeTail = nullptr;
+    return DeleteFillFiles(tree, false) == 0 ? kFillComplete : kFillNotDeleted;
+}
+
 // NTFS keeps the contents of a small file inside the file's record in its file
 // table, and a deleted file's record is free for reuse but is not free space.
 // Once the free clusters are full, small fill files of zeros take the free
-// records, until the file system refuses a new file or its data.
-// *inRecords tells whether the drive keeps them (the root may have had no
-// room for a single one).
-FillEnd CleanFreeRecords(const char* fileSystem, bool* inRecords) {
+// records: in the tree of folders under the folder made before the fill
+// (MakeFolderForRecords), where no index is full, or in the root where that
+// folder could not be made. The first small file tells whether the drive
+// keeps its data in the record: Wine names every drive NTFS, and on tmpfs,
+// where a folder needs no block, the tree would grow without end. The step
+// comes before the names of deleted files, whose refusals could cost free
+// records that still hold what they held.
+FillEnd CleanFreeRecords(const char* fileSystem) {
     if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
         return kFillComplete;
     }
     LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
-    bool noData = false;
-    FillEnd end = TakeRecords(gWorker.rootPath, -1, &noData);
-    *inRecords = !noData;
-    LogLine("%I64i free records of the file table were overwritten", gWorker.records);
-    return end;
-}
-
-// The free records that the root's index had no room for, after the names
-// step has taken what the drive's folders can: folders of the run's own under
-// the one made before the fill (MakeFolderForRecords). A small folder keeps
-// its index in its own record and grows without a cluster. Breadth first, so
-// that no path grows long: each folder makes two more, then takes small
-// files. The first folder takes them until refused, and every later one as
-// many: the names are all of one length. A refused create costs a free
-// record on some drivers (ntfs-3g skips one until the drive is mounted
-// again). A fresh folder that takes nothing at all finds no free record left.
-FillEnd CleanRecordsBeyondTheRoot() {
-    long long before = gWorker.records, room = -1;
-    FillEnd end = kFillComplete;
-    // The list holds the folders in the order made, each one's files after it.
-    for (FillFileNode* folder = gWorker.fillListHead; folder != nullptr && end == kFillComplete;
-         folder = folder->Next) {
-        if (!IsFolderNode(folder)) {
-            continue;
-        }
-        long long taken = gWorker.records;
-        for (int made = 0; made < 2 && end == kFillComplete; ++made) {
-            Entry entry = TakeEntry(folder->Name, kEntryNameLength, kOwnFolder, &end);
-            if (entry != kEntryTaken) {
-                end = entry == kEntryEnds ? RecordsEnd(folder->Name, end) : end;
-                break;
-            }
-            ShowStepStatus(kStepRecords, ++gWorker.records, 0);
-        }
-        long long most = room < 0 ? -1 : room - (gWorker.records - taken);
-        end = end == kFillComplete && most != 0 ? TakeRecords(folder->Name, most) : end;
-        room = room < 0 ? gWorker.records - taken : room;
-        if (gWorker.records == taken) {
-            break;
-        }
+    FillFileNode* top = IsFolderNode(gWorker.fillListHead) ? gWorker.fillListHead : nullptr;
+    FillFileNode* last = gWorker.fillListTail;
+    FillEnd end = TakeRecords(top != nullptr ? top->Name : gWorker.rootPath, top != nullptr ? 1 : -1);
+    if (end == kFillComplete && top != nullptr && gWorker.records == 1) {
+        end = GrowRecordsTree(top, last);
     }
-    if (gWorker.records != before) {
-        LogLine("%I64i more free records of the file table were overwritten", gWorker.records - before);
+    LogLine("%I64i free records of the file table were overwritten", gWorker.records);
+    if (end == kFillComplete && top != nullptr && last->Next != nullptr) {
+        end = DeleteRecordsTree(last);
     }
     return end;
 }
@@ -393,8 +409,6 @@ void MakeFolderForRecords() {
 FillEnd CleanAfterFill() {
     char fileSystem[32];
     QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
-    bool inRecords = false;
-    FillEnd end = CleanFreeRecords(fileSystem, &inRecords);
-    end = end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
-    return end == kFillComplete && inRecords ? CleanRecordsBeyondTheRoot() : end;
+    FillEnd end = CleanFreeRecords(fileSystem);
+    return end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
 }

@@ -204,7 +204,8 @@ bool RecoverFromEmptyWrite(FillEnd* end) {
 
 // Writes until the drive takes no more: first the measured count, then on
 // past it (within the write limit) for the free space the measurement missed.
-FillEnd FillFreeSpace() {
+// Quiet, the gauge and the status line are left as they are.
+FillEnd FillFreeSpace(bool quiet = false) {
     FillEnd end;
     for (;;) {
         long long left = SectorsLeft(gWorker.remainingSectors, gWorker.writtenSectors, gWorker.writeLimit);
@@ -224,8 +225,10 @@ FillEnd FillFreeSpace() {
         if (gWorker.sectorsInFile >= kFileCapSectors && !ChangeFillFile(&end)) {
             return end;
         }
-        DrawGauge(ProgressPercent(gWorker.totalSectors, gWorker.remainingSectors), 100, 'W');
-        ShowStepStatus(kStepFill, gWorker.writtenSectors, gWorker.remainingSectors);
+        if (!quiet) {
+            DrawGauge(ProgressPercent(gWorker.totalSectors, gWorker.remainingSectors), 100, 'W');
+            ShowStepStatus(kStepFill, gWorker.writtenSectors, gWorker.remainingSectors);
+        }
         if (gRunState.stopRequest.load(std::memory_order_relaxed) != 0) {
             return kFillStopped;
         }
@@ -244,6 +247,59 @@ const FillFileNode* FlushEarlierFillFiles() {
         }
     }
     return nullptr;
+}
+
+// The run's own folders and small files go while the fill files keep the
+// drive full. What they held of the free space (the folder made before the
+// fill takes a block of a drive that keeps no small file in its record)
+// comes back holding what it held: a folder deleted before its block reached
+// the medium was never written there. The last fill file takes it again with
+// zeros, flushed. last gets the file that could not be opened or flushed.
+FillEnd TopUpFreedSpace(char* last, size_t size) {
+    bool folders = false; // only a folder holds any of the free space
+    for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
+        folders = folders || IsFolderNode(node);
+    }
+    FillFileNode* tail = nullptr;
+    if (!folders) {
+        return kFillComplete;
+    }
+    if (DeleteOwnEntries(&gWorker.fillListHead, &tail, true) != 0) {
+        return kFillNotDeleted; // named already
+    }
+    gWorker.fillListTail = tail;
+    gWorker.fillListBeforeTail = nullptr;
+    if (tail == nullptr) {
+        return kFillComplete;
+    }
+    if (!MeasureFreeSpace()) {
+        return kFillMeasureLost;
+    }
+    lstrcpynA(last, tail->Name, static_cast<int>(size));
+    gWorker.fillFile = FileOpen(tail->Name, "ab");
+    if (gWorker.fillFile == nullptr) {
+        return kFillNotOpened;
+    }
+    gWorker.sectorsInFile = static_cast<unsigned>(FileSeekPos(gWorker.fillFile, FILE_END, 0) / kSectorSize);
+    gWorker.remainingSectors = FreeSectors();
+    gWorker.writeLimit = gWorker.writtenSectors + WriteLimit(FreeSectors());
+    FillEnd end = FillFreeSpace(true);
+    if (end != kFillComplete) {
+        CloseFillFile(false);
+        return end;
+    }
+    lstrcpynA(last, gWorker.fillListTail->Name, static_cast<int>(size));
+    if (!CloseFillFile(true)) {
+        return kFillFlushFailed;
+    }
+    // A fill file that the top-up filled was closed unflushed.
+    const FillFileNode* unflushed = gWorker.fillListTail != tail ? FlushEarlierFillFiles() : nullptr;
+    if (unflushed != nullptr) {
+        lstrcpynA(last, unflushed->Name, static_cast<int>(size));
+        return kFillFlushFailed;
+    }
+    last[0] = '\0';
+    return kFillComplete;
 }
 
 // The one place that turns the end of a fill into the job's outcome and its
@@ -271,6 +327,9 @@ JobOutcome ConcludeFill(FillEnd end) {
     }
     if (end == kFillComplete) {
         end = CleanAfterFill();
+    }
+    if (end == kFillComplete) {
+        end = TopUpFreedSpace(last, sizeof last);
     }
     if (last[0] == '\0' && gWorker.fillListTail != nullptr) {
         lstrcpynA(last, gWorker.fillListTail->Name, sizeof last);
@@ -325,6 +384,7 @@ JobOutcome ConcludeFill(FillEnd end) {
         return kJobFailed;
     case kFillGoesOn: // not an end
     case kFillFolderRefused:
+    case kFillNotDeleted: // its "Cannot delete" lines say why
         break;
     }
     return kJobFailed;

@@ -193,13 +193,12 @@ unsigned CountFillFiles(const FillFileNode* first) {
     return count;
 }
 
-namespace {
-
-// The small files of the later steps: empty, or holding a record's zeros.
 bool IsSmallFile(const FillFileNode* node) {
     const char* name = strrchr(node->Name, '\\');
     return name != nullptr && IsPaddedName(name + 1);
 }
+
+namespace {
 
 bool InOneFolder(const char* a, const char* b) {
     size_t folder = FolderLength(a);
@@ -321,4 +320,23 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     }
     ReportLeft(lastLeft, inFolder);
     return left + DeleteFolders(folders);
+}
+
+unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progress) {
+    FillFileNode* own = nullptr;
+    FillFileNode** ownEnd = &own;
+    *tail = nullptr;
+    for (FillFileNode** at = head; *at != nullptr;) {
+        FillFileNode* node = *at;
+        if (IsFolderNode(node) || IsSmallFile(node)) {
+            *at = node->Next;
+            node->Next = nullptr;
+            *ownEnd = node;
+            ownEnd = &node->Next;
+        } else {
+            *tail = node;
+            at = &node->Next;
+        }
+    }
+    return own != nullptr ? DeleteFillFiles(own, progress) : 0;
 }

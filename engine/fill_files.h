@@ -60,8 +60,16 @@ FillFileNode* NewFillFileNode(const char* path);
 // progress, the status line counts the files. Returns the number left.
 unsigned DeleteFillFiles(FillFileNode* first, bool progress);
 
+// Deletes the run's own folders and small files of the list from *head on,
+// as DeleteFillFiles does, and keeps its fill files in their order; *tail is
+// set to the last of them (null for none). Returns the number left.
+unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progress);
+
 // A folder of the run's own: its path ends in a backslash.
 bool IsFolderNode(const FillFileNode* node);
+
+// A small file of the steps after the fill: a padded name, in any folder.
+bool IsSmallFile(const FillFileNode* node);
 
 unsigned CountFillFiles(const FillFileNode* first);
 

@@ -54,6 +54,7 @@ enum FillEnd {
     kFillNoEntryName,   // free entries of a folder may be left: no name for them
     kFillFolderFailed,  // a folder's free entries could not be written, for no known reason
     kFillFolderRefused, // a folder that may not be written: named, and passed over
+    kFillNotDeleted,    // files or folders of the run's own stay: named already
 };
 
 // Formats into the shared message buffer and logs it.

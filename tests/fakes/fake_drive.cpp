@@ -53,10 +53,30 @@ bool IndexFull(const FakeFolder& folder) {
     return folder.ntfsRoom == 0 && gFakeDrive.freeSectors == 0;
 }
 
-// A new file or folder's record, and its name in folder's index.
+long long& OldRecords() {
+    if (gFakeDrive.oldRecords < 0) {
+        gFakeDrive.oldRecords = static_cast<long long>(gFakeDrive.freeRecords);
+    }
+    return gFakeDrive.oldRecords;
+}
+
+// A new file or folder's record, an old one first, and its name in folder's index.
 void TakeRecord(FakeFolder& folder) {
-    gFakeDrive.fewestRecords = std::min(gFakeDrive.fewestRecords, --gFakeDrive.freeRecords);
+    --gFakeDrive.freeRecords;
+    OldRecords() -= OldRecords() > 0 ? 1 : 0;
     folder.ntfsRoom -= folder.ntfsRoom > 0 ? 1 : 0;
+}
+
+// A create that a full index refuses: on some drivers it costs a free
+// record, an old one first.
+DWORD RefuseFull() {
+    if (gFakeDrive.refusalCostsRecord && gFakeDrive.freeRecords > 0) {
+        --gFakeDrive.freeRecords;
+        if (OldRecords() > 0) {
+            --OldRecords(), ++gFakeDrive.lostOldRecords;
+        }
+    }
+    return ERROR_DISK_FULL;
 }
 
 void GiveRecord(FakeFolder& folder) {
@@ -81,7 +101,13 @@ bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
 }
 
 void QueryFileSystemName(const char*, char* name, unsigned size) {
-    lstrcpynA(name, gFakeDrive.fileSystem, static_cast<int>(size));
+    const char* shown = gFakeDrive.reportedName != nullptr ? gFakeDrive.reportedName : gFakeDrive.fileSystem;
+    lstrcpynA(name, shown, static_cast<int>(size));
+}
+
+long long FileSeekPos(HANDLE handle, DWORD, long long) { // to the end
+    FakeFile* file = FileOf(handle);
+    return file != nullptr ? static_cast<long long>(file->sectors * 512) : -1;
 }
 
 HANDLE FileOpen(const char* name, const char* mode) {
@@ -103,7 +129,7 @@ HANDLE FileOpen(const char* name, const char* mode) {
         SetLastError(attempt == gFakeDrive.failOpenAt ? ERROR_GEN_FAILURE
                      : !gFakeDrive.present            ? ERROR_PATH_NOT_FOUND
                      : !emptied                       ? ERROR_FILE_NOT_FOUND
-                                                      : ERROR_DISK_FULL);
+                                                      : RefuseFull());
         return nullptr;
     }
     if (Ntfs() && isNew) {
@@ -277,6 +303,7 @@ unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE han
         return 0; // a full drive fails the write
     }
     file->sectors += written;
+    gFakeDrive.oldSectors -= std::min<unsigned long long>(gFakeDrive.oldSectors, written);
     file->flushed = false, file->written = true;
     gFakeDrive.freeSectors -= gFakeDrive.compresses ? 0 : written;
     gFakeDrive.taken += written;
@@ -322,18 +349,22 @@ bool FileDelete(const char* path, bool) {
 bool FolderMake(const char* path) {
     std::string folder = path;
     FakeFolder& parent = gFakeDrive.folders[ParentOf(folder)];
-    DWORD error = !gFakeDrive.present                ? ERROR_PATH_NOT_FOUND
-                  : gFakeDrive.folders.count(folder) ? ERROR_ALREADY_EXISTS
-                  : Ntfs() ? (gFakeDrive.freeRecords == 0 || IndexFull(parent) ? ERROR_DISK_FULL : 0)
-                           : (gFakeDrive.freeSectors == 0 ? ERROR_DISK_FULL : 0);
+    DWORD error =
+        !gFakeDrive.present                ? ERROR_PATH_NOT_FOUND
+        : gFakeDrive.folders.count(folder) ? ERROR_ALREADY_EXISTS
+        : Ntfs() ? (gFakeDrive.freeRecords == 0 || IndexFull(parent) ? RefuseFull() : 0)
+                 : (gFakeDrive.freeSectors < std::max(gFakeDrive.folderSectors, 1ull) ? ERROR_DISK_FULL : 0);
     if (error != 0) {
         SetLastError(error);
         return false;
     }
     if (Ntfs()) {
         TakeRecord(parent);
+    } else {
+        gFakeDrive.freeSectors -= gFakeDrive.folderSectors;
     }
     gFakeDrive.folders[folder].ntfsRoom = gFakeDrive.newFolderRoom;
+    gFakeDrive.folders[folder].sectors = Ntfs() ? 0 : gFakeDrive.folderSectors;
     return true;
 }
 
@@ -350,6 +381,9 @@ bool FolderDelete(const char* path) {
         return false;
     }
     auto listed = gFakeDrive.files.find(folder.substr(0, folder.size() - 1)); // a folder set up as a file
+    auto it = gFakeDrive.folders.find(folder);
+    unsigned long long sectors = it != gFakeDrive.folders.end() ? it->second.sectors : 0;
+    gFakeDrive.freeSectors += sectors, gFakeDrive.oldSectors += sectors;
     bool made = gFakeDrive.folders.erase(folder) != 0;
     if (listed != gFakeDrive.files.end() && listed->second.folder) {
         gFakeDrive.files.erase(listed), made = true;

@@ -31,8 +31,9 @@ struct FakeFolder {
     // exFAT: the folder's entries, '.' free, 'k' kept; a name takes a set of
     // 2 + length/15 entries (rounded up) in the first free run that holds it.
     std::string entries;
-    std::vector<bool> written; // the entries a fill file has held
-    long long ntfsRoom = -1;   // NTFS: the new names its index takes on a full drive (-1: any)
+    std::vector<bool> written;      // the entries a fill file has held
+    long long ntfsRoom = -1;        // NTFS: the new names its index takes on a full drive (-1: any)
+    unsigned long long sectors = 0; // of the free space, taken when it was made
 };
 
 struct FakeDrive {
@@ -52,7 +53,17 @@ struct FakeDrive {
     // NTFS: every file takes a record of the file table, and a file of one
     // element of up to 640 bytes keeps its data there.
     const char* fileSystem = "FAT32";
+    const char* reportedName = nullptr; // the name the drive is given, when not its own (Wine: "NTFS")
     unsigned long long freeRecords = 0;
+    // Of the free records, those that still hold what they held (-1: all of
+    // them), and those a refused create made unreachable while free records
+    // were left (as ntfs-3g does until the drive is mounted again).
+    long long oldRecords = -1;
+    bool refusalCostsRecord = false;
+    unsigned long long lostOldRecords = 0;
+    // A new folder takes this many sectors of the free space; deleted, it
+    // gives them back with what they held before (oldSectors).
+    unsigned long long folderSectors = 0, oldSectors = 0;
     int failOpenAt = -1;   // the n-th open (0-based) fails
     int vanishAtOpen = -1; // the drive is pulled out at the n-th open (0-based)
     bool refusesDeletion = false;
@@ -73,10 +84,9 @@ struct FakeDrive {
     unsigned long long taken = 0; // sectors written in all
     int unflushedDeletes = 0;     // files deleted with writes (or, empty, an entry) that were not flushed
     std::map<std::string, int>
-        unflushedEntries;                  // of the empty ones, by folder: a later flush there writes them
-    int dirtyWrites = 0;                   // writes of sectors that were not all zeros
-    long long newFolderRoom = -1;          // NTFS: the names a new folder's index takes
-    unsigned long long fewestRecords = -1; // the fewest free records at any time
+        unflushedEntries;         // of the empty ones, by folder: a later flush there writes them
+    int dirtyWrites = 0;          // writes of sectors that were not all zeros
+    long long newFolderRoom = -1; // NTFS: the names a new folder's index takes
 };
 
 extern FakeDrive gFakeDrive;

@@ -1,0 +1,117 @@
+#!/bin/bash
+# A net of stick shapes: for each seed and file system, tests/e2e/sticks.py
+# makes a stick (size, clusters, a tree of folders named in several scripts,
+# kept files and deleted ones of every kind of size), the real Tessarine.exe
+# wipes it from the command line, and the stick is checked from outside:
+# "Operation succeeded" and exit code 0, no byte of deleted data and no piece
+# of a deleted name in the raw image (on NTFS, only in the unused ends that
+# the README names), no deleted name listed by a recovery tool, the kept
+# files byte for byte, the file system check clean, the free space as before.
+# A failing stick prints its recipe.
+# Usage: net_test.sh BUILD_DIR SOURCE_DIR; TESS_NET_SEEDS="1 2" (seeds),
+# TESS_NET_FS="exfat ntfs" (file systems) choose the sticks; TESS_NET_KEEP=DIR
+# keeps each image before and after the run there.
+. "$(dirname "$0")/../../scripts/wine/drives.sh" "$1" "$2"
+[ "$(id -u)" -eq 0 ] || { echo "SKIPPED: the scratch drives need root"; [ "${CI:-}" = true ] && exit 1; exit 77; }
+STICKS="/usr/bin/python3 $TESS_SRC/tests/e2e/sticks.py"
+SEEDS=${TESS_NET_SEEDS:-1 2}
+FILE_SYSTEMS=${TESS_NET_FS:-exfat fat32 fat12 ntfs ext2-1k ext2-4k}
+DIR="$TESS_MNT/stick" IMAGE="$TESS_TMP/stick.img" STATE="$TESS_TMP/stick.json"
+mkdir -p "$DIR"
+PASSED=0 FAILED=0 FAILING=""
+
+mount_stick() { # fs
+  case $1 in
+    fat*) LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" \
+            -m /dev/sda --rw -o allow_other --pid-file "$TESS_TMP/guest.pid" "$DIR" ;;
+    exfat) LOOP=$(losetup -f --show "$IMAGE") && mount.exfat-fuse "$LOOP" "$DIR" >/dev/null 2>&1 ;;
+    ntfs) ntfs-3g "$IMAGE" "$DIR" ;;
+    ext2*) mount -o loop "$IMAGE" "$DIR" ;;
+  esac
+}
+unmount_stick() { # fs: and wait until the image holds all of it
+  case $1 in
+    fat*) local guest; guest=$(cat "$TESS_TMP/guest.pid" 2>/dev/null); guestunmount "$DIR"
+      for _ in $(seq 100); do kill -0 "$guest" 2>/dev/null || break; sleep 0.2; done ;;
+    *) tess_unmount "$DIR" ;;
+  esac
+  [ -n "${LOOP:-}" ] && losetup -d "$LOOP"; LOOP=""
+}
+tess_on_exit 'unmount_stick fat; unmount_stick exfat'
+
+fsck_stick() { # fs
+  case $1 in
+    ext2*) e2fsck -f -n "$IMAGE" ;; exfat) fsck.exfat -n "$IMAGE" ;; ntfs) ntfsfix -n "$IMAGE" ;;
+    fat*) fsck.fat -n "$IMAGE" ;;
+  esac >"$TESS_TMP/fsck.log" 2>&1
+}
+
+# The wipe, as from the command line: Ok, wait for the summary, Quit (Stop
+# first after a failure). Prints the log; sets CODE.
+wipe() {
+  local pid w
+  "$TESS_LOADER" "$TESS_EXE" g: >/dev/null 2>&1 &
+  pid=$!
+  w=$(drv wait-windows 1 20000 | head -1)
+  [ -n "$w" ] && drv click "$w" 1 >/dev/null
+  for _ in $(seq 1800); do drv status "$w" 2>/dev/null | grep -q ' written in ' && break; sleep 0.2; done
+  sleep 0.5
+  drv log "$w"
+  drv state "$w" | grep -q '^.1' && drv click "$w" 217 >/dev/null
+  drv click "$w" 105 >/dev/null
+  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && kill "$pid"
+  wait "$pid"; CODE=$?
+}
+
+one_stick() { # seed fs: prints what went wrong, one line each; fails when anything did
+  local seed=$1 fs=$2 faults="" free before after log
+  $STICKS make "$seed" "$fs" "$IMAGE" || { echo "the image cannot be made"; return 1; }
+  if [ "${fs#fat}" != "$fs" ]; then
+    $STICKS plant "$seed" "$fs" "$IMAGE" "$STATE" create && $STICKS plant "$seed" "$fs" "$IMAGE" "$STATE" delete
+  else # each phase reaches the medium before the next
+    mount_stick "$fs" && $STICKS plant "$seed" "$fs" "$DIR" "$STATE" create && unmount_stick "$fs" &&
+      mount_stick "$fs" && $STICKS plant "$seed" "$fs" "$DIR" "$STATE" delete && unmount_stick "$fs"
+  fi || { echo "the stick cannot be planted"; unmount_stick "$fs"; return 1; }
+  before=$($STICKS check "$STATE" "$IMAGE") && faults+="nothing deleted was found before the run; "
+  [ -n "${TESS_NET_KEEP:-}" ] && mkdir -p "$TESS_NET_KEEP" && cp "$IMAGE" "$TESS_NET_KEEP/$seed-$fs.before.img"
+  mount_stick "$fs" || { echo "the stick cannot be mounted"; return 1; }
+  free=$(tess_free_kib "$DIR")
+  tess_map_removable g "$DIR"
+  wipe >"$TESS_TMP/log"; log=$(cat "$TESS_TMP/log")
+  tail -1 <<<"$log" | grep -qx 'Operation succeeded' || faults+="the log ends: $(tail -1 <<<"$log"); "
+  [ "$CODE" = 0 ] || faults+="exit code $CODE; "
+  after=$($STICKS kept "$STATE" "$DIR") || faults+="$after; "
+  left=$(find "$DIR" -name '_*' | grep -c '/_[0-9A-V]*\.[A-Z][A-Z][A-Z]$')
+  [ "$left" = 0 ] || faults+="$left fill files left; "
+  [ "$(tess_free_kib "$DIR")" = "$free" ] || faults+="free space $free KiB before, $(tess_free_kib "$DIR") KiB after; "
+  tess_unmap_drive g
+  unmount_stick "$fs"
+  [ -n "${TESS_NET_KEEP:-}" ] && cp "$IMAGE" "$TESS_NET_KEEP/$seed-$fs.after.img"
+  after=$($STICKS check "$STATE" "$IMAGE") || faults+="$(grep -v faults <<<"$after" | tr '\n' ';') "
+  fsck_stick "$fs" || faults+="the file system check fails ($(tail -2 "$TESS_TMP/fsck.log" | tr '\n' ' ')); "
+  echo "  before: $(grep -v -e clean -e faults <<<"$before" | tr '\n' ';')"
+  echo "  after:  $(tr '\n' ';' <<<"$after")"
+  [ -z "$faults" ] && return 0
+  echo "  log: $(tr '\n' '|' <<<"$log")"
+  echo "  FAULTS: $faults"
+  return 1
+}
+
+for fs in $FILE_SYSTEMS; do
+  for seed in $SEEDS; do
+    t0=$SECONDS
+    if out=$(one_stick "$seed" "$fs" 2>&1); then
+      PASSED=$((PASSED + 1)); echo "ok   - stick $seed $fs ($((SECONDS - t0)) s)"
+      [ -n "${TESS_NET_VERBOSE:-}" ] && echo "$out"
+    else
+      FAILED=$((FAILED + 1)); FAILING+=" $seed/$fs"
+      echo "FAIL - stick $seed $fs ($((SECONDS - t0)) s)"; echo "$out"
+      echo "  its recipe (tests/e2e/sticks.py recipe $seed $fs):"; $STICKS recipe "$seed" "$fs" | sed 's/^/  | /'
+    fi
+    rm -f "$IMAGE"
+  done
+done
+[ -n "$FAILING" ] && echo "failing sticks:$FAILING"
+echo "$PASSED passed, $FAILED failed"
+[ "$FAILED" -eq 0 ]

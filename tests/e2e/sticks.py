@@ -1,0 +1,306 @@
+#!/usr/bin/env python3
+"""Sticks of many shapes, made from a seed, and what a wipe must leave of them.
+
+usage: sticks.py recipe SEED FS          the stick's recipe, one line per item
+       sticks.py make SEED FS IMAGE      the empty file system in IMAGE
+       sticks.py plant SEED FS DIR|IMAGE STATE create|delete
+                                         the tree: every file made, or the doomed deleted
+       sticks.py check STATE IMAGE       what is left of the deleted files in IMAGE
+       sticks.py kept STATE DIR          the kept files, byte for byte, on the mounted drive
+
+FS is exfat, fat32, fat12, ntfs, ext2-1k or ext2-4k. The same seed and FS give
+the same stick. Deleted data carries "TNETD" every 24 bytes, deleted names
+"Qz" and a number (no other name holds a "Q"); FAT is written with mtools,
+straight into the image, so that all of it is on the medium, the others
+through their mounted drivers. check prints one line per finding, then
+"clean" or the count of faults.
+"""
+import hashlib
+import json
+import os
+import random
+import subprocess
+import sys
+
+SCRIPTS = {
+    'latin': 'abcdefghijklmnoprstuvwxyz0123456789 -_',
+    'greek': 'αβγδεζηθικλμνξοπρστυφχψωΣΦΨΩ',
+    'cyrillic': 'абвгдежзийклмнопрстуфхцчшщыэюяЖЯ',
+    'cjk': '日本語中文字写真資料文書東京会議記録',
+    'arabic': 'ابتثجحخدذرزسشصضطظعغفقكلمنهوي',
+    'emoji': '📷🎵📁🔒🌍',  # outside the BMP: two UTF-16 units each
+}
+DATA_MARK = b'TNETD'
+
+
+def units(text):
+    return len(text.encode('utf-16-le')) // 2
+
+
+def name_fits(fs, name):
+    return len(name.encode('utf-8')) <= 255 if fs.startswith('ext2') else units(name) <= 255
+
+
+class Recipe:
+    """The stick of one seed: the file system's shape and a tree made in order."""
+
+    def __init__(self, seed, fs):
+        r = random.Random('%s/%s' % (seed, fs))
+        self.seed, self.fs = seed, fs
+        if fs == 'fat12':
+            self.kib, self.cluster = r.choice([720, 1440, 1440, 2880]), 512
+        elif fs == 'fat32':
+            self.cluster = r.choice([512, 512, 1024])
+            self.kib = (66000 * self.cluster + r.randrange(0, 8 << 20)) // 1024
+        elif fs == 'exfat':
+            self.cluster = r.choice([4096, 4096, 8192, 16384, 32768])
+            self.kib = r.randrange(16, 49) * 1024
+        elif fs == 'ntfs':
+            self.cluster = r.choice([512, 1024, 2048, 4096, 4096])
+            self.kib = r.randrange(16, 49) * 1024
+        else:
+            self.cluster = 1024 if fs == 'ext2-1k' else 4096
+            self.kib = r.randrange(16, 49) * 1024
+        pools = [s for s in SCRIPTS if not (fs.startswith('fat') and s == 'emoji')]  # mtools drops them
+        self.r, self.pools = r, pools
+        budget = self.kib * 1024 * 2 // 5  # what the tree may hold in all
+        self.folders, self.files, self.count = [''], [], 0
+        depth = r.choice([0, 1, 2, 3, 3])
+        for _ in range(r.randrange(1, 7)):
+            parents = [f for f in self.folders if f.count('/') < depth] or ['']
+            parent = r.choice(parents)
+            name = self.name(r.choice([8, 20, 43, 90, 255]), False)
+            path = parent + name + '/'
+            if path not in self.folders and len(path) < 900:
+                self.folders.append(path)
+        # A folder deleted whole, with everything in it: its entry, its own
+        # clusters and its files' data go to the free space. Its name, and
+        # those of the folders in it, carry the marker.
+        self.gone = None
+        if len(self.folders) > 1 and r.random() < 0.4:
+            old = r.choice(self.folders[1:])
+            parent = old[:-1].rsplit('/', 1)
+            self.gone = (parent[0] + '/' if len(parent) == 2 else '') + self.name(30, True) + '/'
+            self.folders = [self.gone + f[len(old):] if f.startswith(old) else f for f in self.folders]
+        used = 0
+        for _ in range(r.randrange(20, 110)):
+            folder = r.choice(self.folders)
+            kept = r.random() < 0.4 and not (self.gone and folder.startswith(self.gone))
+            size = self.size()
+            if used + size > budget:
+                continue
+            used += size
+            name = self.name(r.choice([3, 6, 12, 24, 40, 80, 255]), not kept)
+            if any(f[0] == folder + name for f in self.files):
+                continue
+            self.files.append((folder + name, size, kept))
+
+    def name(self, most, doomed):
+        r = self.r
+        pool = SCRIPTS[r.choice(self.pools)] + SCRIPTS['latin']
+        length = r.randrange(1, most + 1)
+        text = ''.join(r.choice(pool) for _ in range(length)).strip(' .') or 'x'
+        if doomed:
+            self.count += 1
+            mark = 'Qz%d' % self.count
+            at = r.randrange(0, len(text) + 1)
+            text = text[:at] + mark + text[at:]
+        while not name_fits(self.fs, text):
+            text = text[1:] if not doomed or not text.startswith('Qz') else text[:-1]
+        return text
+
+    def size(self):
+        r, c = self.r, self.cluster
+        kind = r.choice(['empty', 'few', 'few', 'record', 'record', 'record', 'cluster', 'many', 'many'])
+        return {'empty': 0, 'few': r.randrange(8, 60), 'record': r.randrange(100, 701),
+                'cluster': c, 'many': c * r.randrange(2, max(3, (256 << 10) // c))}[kind]
+
+    def lines(self):
+        yield 'seed %d, %s, %d KiB, clusters of %d bytes' % (self.seed, self.fs, self.kib, self.cluster)
+        for f in self.folders[1:]:
+            yield 'folder %s%s' % (f, '  (deleted whole)' if self.gone and f.startswith(self.gone) else '')
+        for i, (path, size, kept) in enumerate(self.files):
+            yield '%s %d %s' % ('kept   ' if kept else 'deleted', size, path)
+
+
+def content(path, size, kept, seed):
+    if kept:
+        unit = hashlib.sha256(('%d/%s' % (seed, path)).encode()).hexdigest().encode()
+    else:
+        unit = b'%s %08x deleted data\n' % (DATA_MARK, zlib_crc(path))  # 24 bytes
+    return (unit * (size // len(unit) + 1))[:size]
+
+
+def zlib_crc(text):
+    import zlib
+    return zlib.crc32(text.encode())
+
+
+def make(recipe, image):
+    fs, kib, c = recipe.fs, recipe.kib, recipe.cluster
+    with open(image, 'wb') as f:
+        f.truncate(kib * 1024)
+    quiet = dict(stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+    if fs == 'fat12':
+        os.remove(image)
+        subprocess.run(['mkfs.fat', '-C', '-F', '12', image, str(kib)], **quiet)
+    elif fs == 'fat32':
+        subprocess.run(['mkfs.fat', '-F', '32', '-S', '512', '-s', str(c // 512), image], **quiet)
+    elif fs == 'exfat':
+        subprocess.run(['mkfs.exfat', '-c', str(c), image], **quiet)
+    elif fs == 'ntfs':
+        subprocess.run(['mkfs.ntfs', '-q', '-F', '-f', '-c', str(c), image], **quiet)
+    else:
+        subprocess.run(['mkfs.ext2', '-q', '-F', '-m', '0', '-b', str(c), image], **quiet)
+
+
+def mtools(*args):
+    env = dict(os.environ, LC_ALL='C.UTF-8', MTOOLS_SKIP_CHECK='1')
+    subprocess.run(args, env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def plant(recipe, where, phase):
+    fat = recipe.fs.startswith('fat')
+    scratch = os.path.join(os.environ.get('TMPDIR', '/tmp'), 'sticks-%d.tmp' % os.getpid())
+    if phase == 'create':
+        for folder in recipe.folders[1:]:
+            if fat:
+                mtools('mmd', '-i', where, '::/' + folder[:-1])
+            else:
+                os.mkdir(os.path.join(where, folder))
+        for path, size, kept in recipe.files:
+            data = content(path, size, kept, recipe.seed)
+            if fat:
+                with open(scratch, 'wb') as f:
+                    f.write(data)
+                mtools('mcopy', '-i', where, scratch, '::/' + path)
+            else:
+                with open(os.path.join(where, path), 'wb') as f:
+                    f.write(data)
+                    f.flush()
+                    os.fsync(f.fileno())
+        if os.path.exists(scratch):
+            os.remove(scratch)
+    else:
+        doomed = [p for p, s, k in recipe.files if not k]
+        for path in doomed:
+            if fat:
+                mtools('mdel', '-i', where, '::/' + path)
+            else:
+                os.remove(os.path.join(where, path))
+        if recipe.gone:
+            for folder in sorted((f for f in recipe.folders if f.startswith(recipe.gone)), key=len, reverse=True):
+                if fat:
+                    mtools('mrd', '-i', where, '::/' + folder[:-1])
+                else:
+                    os.rmdir(os.path.join(where, folder))
+    if not fat:
+        os.sync()
+
+
+def pieces(fs, name):
+    """The pieces of a deleted name that one entry of its folder keeps whole, as bytes."""
+    if fs.startswith('ext2'):
+        return [name.encode('utf-8')] if len(name.encode('utf-8')) >= 5 else []
+    u = name.encode('utf-16-le')
+    if fs == 'ntfs':
+        return [u] if len(u) >= 10 else []
+    step = 13 if fs.startswith('fat') else 15
+    out = []
+    for e in range(0, len(u) // 2, step):
+        spans = ((0, 5), (5, 11)) if step == 13 else ((0, 15),)
+        out += [u[2 * (e + a):2 * min(e + b, len(u) // 2)] for a, b in spans]
+    return [p for p in out if len(p) >= 10]  # 5 units or more
+
+
+def ntfs_slack(image, offset):
+    """Whether an offset of an NTFS image lies in the unused end of an index block or of a record in use."""
+    for size, magic in ((4096, b'INDX'), (1024, b'FILE')):
+        start = offset - offset % size
+        head = image[start:start + 64]
+        if head[:4] != magic:
+            continue
+        if magic == b'INDX':
+            used = 0x18 + int.from_bytes(head[0x1c:0x20], 'little')
+            return offset - start >= used
+        in_use = int.from_bytes(head[0x16:0x18], 'little') & 1
+        used = int.from_bytes(head[0x18:0x1c], 'little')
+        return bool(in_use) and offset - start >= used
+    return False
+
+
+def kept(recipe, mounted):
+    faults = 0
+    for path, size, keep in recipe.files:
+        if not keep:
+            continue
+        try:
+            now = open(os.path.join(mounted, path), 'rb').read()
+        except OSError as e:
+            now = str(e).encode()
+        if now != content(path, size, True, recipe.seed):
+            faults += 1
+            print('a kept file changed: %s' % path)
+    print('kept files: %d, %s' % (sum(1 for f in recipe.files if f[2]), 'untouched' if not faults else
+                                    '%d changed' % faults))
+    return faults
+
+
+def check(recipe, image_path):
+    image = open(image_path, 'rb').read()
+    faults = 0
+    data = image.count(DATA_MARK)
+    if data:
+        faults += 1
+        print('deleted data left in the raw image: %d pieces of 24 bytes' % data)
+    doomed = [p.rsplit('/', 1)[-1] for p, s, k in recipe.files if not k]
+    doomed += [f[:-1].rsplit('/', 1)[-1] for f in recipe.folders if recipe.gone and f.startswith(recipe.gone)]
+    left = slack = 0
+    for name in doomed:
+        for piece in pieces(recipe.fs, name):
+            at = image.find(piece)
+            while at >= 0:
+                if recipe.fs == 'ntfs' and ntfs_slack(image, at):
+                    slack += 1
+                else:
+                    left += 1
+                    if left <= 5:
+                        print('a piece of the deleted name %r at byte %d' % (name, at))
+                at = image.find(piece, at + 1)
+    if left:
+        faults += 1
+        print('pieces of deleted names left outside what the README names: %d' % left)
+    if slack:
+        print('pieces of deleted names in unused ends of NTFS index blocks and records: %d' % slack)
+    if recipe.fs in ('fat12', 'fat32', 'exfat', 'ntfs', 'ext2-1k', 'ext2-4k'):
+        listed = subprocess.run(['fls', '-r', '-d', '-p', image_path], capture_output=True).stdout
+        listed = [line for line in listed.decode('utf-8', 'replace').splitlines()
+                  if 'Qz' in line or line.split('\t', 1)[-1].rsplit('/', 1)[-1] in doomed]
+        if listed:
+            faults += 1
+            print('deleted names a recovery tool lists: %d, %s' % (len(listed), listed[:3]))
+    print('clean' if faults == 0 else '%d faults' % faults)
+    return faults
+
+
+def main(argv):
+    what = argv[1]
+    if what in ('check', 'kept'):
+        state = json.load(open(argv[2]))
+        recipe = Recipe(state['seed'], state['fs'])
+        return 1 if (check if what == 'check' else kept)(recipe, argv[3]) else 0
+    recipe = Recipe(int(argv[2]), argv[3])
+    if what == 'recipe':
+        print('\n'.join(recipe.lines()))
+    elif what == 'make':
+        make(recipe, argv[4])
+    elif what == 'plant':
+        plant(recipe, argv[4], argv[6])
+        json.dump({'seed': recipe.seed, 'fs': recipe.fs}, open(argv[5], 'w'))
+    elif what == 'size':
+        print(recipe.kib, recipe.cluster)
+    return 0
+
+
+if __name__ == '__main__':
+    sys.exit(main(sys.argv))
