@@ -13,38 +13,12 @@
 # keeps each image before and after the run there.
 . "$(dirname "$0")/../../scripts/wine/drives.sh" "$1" "$2"
 [ "$(id -u)" -eq 0 ] || { echo "SKIPPED: the scratch drives need root"; [ "${CI:-}" = true ] && exit 1; exit 77; }
-STICKS="/usr/bin/python3 $TESS_SRC/tests/e2e/sticks.py"
 SEEDS=${TESS_NET_SEEDS:-1 2}
 FILE_SYSTEMS=${TESS_NET_FS:-exfat fat32 fat12 ntfs ext2-1k ext2-4k}
 DIR="$TESS_MNT/stick" IMAGE="$TESS_TMP/stick.img" STATE="$TESS_TMP/stick.json"
 mkdir -p "$DIR"
+. "$TESS_SRC/tests/e2e/sticks.sh"
 PASSED=0 FAILED=0 FAILING=""
-
-mount_stick() { # fs
-  case $1 in
-    fat*) LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" \
-            -m /dev/sda --rw -o allow_other --pid-file "$TESS_TMP/guest.pid" "$DIR" ;;
-    exfat) LOOP=$(losetup -f --show "$IMAGE") && mount.exfat-fuse "$LOOP" "$DIR" >/dev/null 2>&1 ;;
-    ntfs) ntfs-3g "$IMAGE" "$DIR" ;;
-    ext2*) mount -o loop "$IMAGE" "$DIR" ;;
-  esac
-}
-unmount_stick() { # fs: and wait until the image holds all of it
-  case $1 in
-    fat*) local guest; guest=$(cat "$TESS_TMP/guest.pid" 2>/dev/null); guestunmount "$DIR"
-      for _ in $(seq 100); do kill -0 "$guest" 2>/dev/null || break; sleep 0.2; done ;;
-    *) tess_unmount "$DIR" ;;
-  esac
-  [ -n "${LOOP:-}" ] && losetup -d "$LOOP"; LOOP=""
-}
-tess_on_exit 'unmount_stick fat; unmount_stick exfat'
-
-fsck_stick() { # fs
-  case $1 in
-    ext2*) e2fsck -f -n "$IMAGE" ;; exfat) fsck.exfat -n "$IMAGE" ;; ntfs) ntfsfix -n "$IMAGE" ;;
-    fat*) fsck.fat -n "$IMAGE" ;;
-  esac >"$TESS_TMP/fsck.log" 2>&1
-}
 
 # The wipe, as from the command line: Ok, wait for the summary, Quit (Stop
 # first after a failure). Prints the log; sets CODE.
@@ -66,16 +40,10 @@ wipe() {
 
 one_stick() { # seed fs: prints what went wrong, one line each; fails when anything did
   local seed=$1 fs=$2 faults="" free before after log
-  $STICKS make "$seed" "$fs" "$IMAGE" || { echo "the image cannot be made"; return 1; }
-  if [ "${fs#fat}" != "$fs" ]; then
-    $STICKS plant "$seed" "$fs" "$IMAGE" "$STATE" create && $STICKS plant "$seed" "$fs" "$IMAGE" "$STATE" delete
-  else # each phase reaches the medium before the next
-    mount_stick "$fs" && $STICKS plant "$seed" "$fs" "$DIR" "$STATE" create && unmount_stick "$fs" &&
-      mount_stick "$fs" && $STICKS plant "$seed" "$fs" "$DIR" "$STATE" delete && unmount_stick "$fs"
-  fi || { echo "the stick cannot be planted"; unmount_stick "$fs"; return 1; }
+  stick_make "$seed" "$fs" "$DIR" "$STATE" || { echo "the stick cannot be made"; return 1; }
   before=$($STICKS check "$STATE" "$IMAGE") && faults+="nothing deleted was found before the run; "
   [ -n "${TESS_NET_KEEP:-}" ] && mkdir -p "$TESS_NET_KEEP" && cp "$IMAGE" "$TESS_NET_KEEP/$seed-$fs.before.img"
-  mount_stick "$fs" || { echo "the stick cannot be mounted"; return 1; }
+  stick_mount "$fs" "$DIR" || { echo "the stick cannot be mounted"; return 1; }
   free=$(tess_free_kib "$DIR")
   tess_map_removable g "$DIR"
   wipe >"$TESS_TMP/log"; log=$(cat "$TESS_TMP/log")
@@ -86,10 +54,10 @@ one_stick() { # seed fs: prints what went wrong, one line each; fails when anyth
   [ "$left" = 0 ] || faults+="$left fill files left; "
   [ "$(tess_free_kib "$DIR")" = "$free" ] || faults+="free space $free KiB before, $(tess_free_kib "$DIR") KiB after; "
   tess_unmap_drive g
-  unmount_stick "$fs"
+  stick_unmount "$fs" "$DIR"
   [ -n "${TESS_NET_KEEP:-}" ] && cp "$IMAGE" "$TESS_NET_KEEP/$seed-$fs.after.img"
   after=$($STICKS check "$STATE" "$IMAGE") || faults+="$(grep -v faults <<<"$after" | tr '\n' ';') "
-  fsck_stick "$fs" || faults+="the file system check fails ($(tail -2 "$TESS_TMP/fsck.log" | tr '\n' ' ')); "
+  stick_fsck "$fs" || faults+="the file system check fails ($(tail -2 "$TESS_TMP/fsck.log" | tr '\n' ' ')); "
   echo "  before: $(grep -v -e clean -e faults <<<"$before" | tr '\n' ';')"
   echo "  after:  $(tr '\n' ';' <<<"$after")"
   [ -z "$faults" ] && return 0

@@ -3,17 +3,16 @@
 
 usage: sticks.py recipe SEED FS          the stick's recipe, one line per item
        sticks.py make SEED FS IMAGE      the empty file system in IMAGE
-       sticks.py plant SEED FS DIR|IMAGE STATE create|delete
+       sticks.py plant SEED FS DIR STATE create|delete
                                          the tree: every file made, or the doomed deleted
        sticks.py check STATE IMAGE       what is left of the deleted files in IMAGE
        sticks.py kept STATE DIR          the kept files, byte for byte, on the mounted drive
 
 FS is exfat, fat32, fat12, ntfs, ext2-1k or ext2-4k. The same seed and FS give
 the same stick. Deleted data carries "TNETD" every 24 bytes, deleted names
-"Qz" and a number (no other name holds a "Q"); FAT is written with mtools,
-straight into the image, so that all of it is on the medium, the others
-through their mounted drivers. check prints one line per finding, then
-"clean" or the count of faults.
+"Qz" and a number (no other name holds a "Q"). The tree is planted through
+the mounted driver. check prints one line per finding, then "clean" or the
+count of faults.
 """
 import hashlib
 import json
@@ -61,8 +60,7 @@ class Recipe:
         else:
             self.cluster = 1024 if fs == 'ext2-1k' else 4096
             self.kib = r.randrange(16, 49) * 1024
-        pools = [s for s in SCRIPTS if not (fs.startswith('fat') and s == 'emoji')]  # mtools drops them
-        self.r, self.pools = r, pools
+        self.r, self.pools = r, list(SCRIPTS)
         budget = self.kib * 1024 * 2 // 5  # what the tree may hold in all
         self.folders, self.files, self.count = [''], [], 0
         depth = r.choice([0, 1, 2, 3, 3])
@@ -154,48 +152,38 @@ def make(recipe, image):
         subprocess.run(['mkfs.ext2', '-q', '-F', '-m', '0', '-b', str(c), image], **quiet)
 
 
-def mtools(*args):
-    env = dict(os.environ, LC_ALL='C.UTF-8', MTOOLS_SKIP_CHECK='1')
-    subprocess.run(args, env=env, check=True, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+def fsync(path):
+    fd = os.open(path, os.O_RDONLY)
+    try:
+        os.fsync(fd)
+    finally:
+        os.close(fd)
 
 
 def plant(recipe, where, phase):
-    fat = recipe.fs.startswith('fat')
-    scratch = os.path.join(os.environ.get('TMPDIR', '/tmp'), 'sticks-%d.tmp' % os.getpid())
+    """Through the mounted driver. Each file and folder is flushed before
+    anything is deleted: through the FAT driver's VM only a flushed file's
+    data reaches the image."""
     if phase == 'create':
         for folder in recipe.folders[1:]:
-            if fat:
-                mtools('mmd', '-i', where, '::/' + folder[:-1])
-            else:
-                os.mkdir(os.path.join(where, folder))
+            os.mkdir(os.path.join(where, folder))
         for path, size, kept in recipe.files:
-            data = content(path, size, kept, recipe.seed)
-            if fat:
-                with open(scratch, 'wb') as f:
-                    f.write(data)
-                mtools('mcopy', '-i', where, scratch, '::/' + path)
-            else:
-                with open(os.path.join(where, path), 'wb') as f:
-                    f.write(data)
-                    f.flush()
-                    os.fsync(f.fileno())
-        if os.path.exists(scratch):
-            os.remove(scratch)
+            with open(os.path.join(where, path), 'wb') as f:
+                f.write(content(path, size, kept, recipe.seed))
+                f.flush()
+                os.fsync(f.fileno())
+        for folder in recipe.folders:
+            fsync(os.path.join(where, folder))
     else:
-        doomed = [p for p, s, k in recipe.files if not k]
-        for path in doomed:
-            if fat:
-                mtools('mdel', '-i', where, '::/' + path)
-            else:
-                os.remove(os.path.join(where, path))
+        for path in (p for p, s, k in recipe.files if not k):
+            os.remove(os.path.join(where, path))
         if recipe.gone:
             for folder in sorted((f for f in recipe.folders if f.startswith(recipe.gone)), key=len, reverse=True):
-                if fat:
-                    mtools('mrd', '-i', where, '::/' + folder[:-1])
-                else:
-                    os.rmdir(os.path.join(where, folder))
-    if not fat:
-        os.sync()
+                os.rmdir(os.path.join(where, folder))
+        for folder in recipe.folders:
+            if os.path.isdir(os.path.join(where, folder)):
+                fsync(os.path.join(where, folder))
+    os.sync()
 
 
 def pieces(fs, name):
