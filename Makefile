@@ -6,7 +6,7 @@ PRESETS := win64 win32
 JOBS ?= 2
 PHASE := bash scripts/phase.sh
 
-.PHONY: all build deps test demo dist bench clean format
+.PHONY: all build deps test soak demo dist bench clean format
 
 all: build
 
@@ -31,6 +31,15 @@ test: build
 	  $(PHASE) "testing $$p" test-$$p --show 'tests passed|\(Failed\)|\(Not Run\)|\(Timeout\)|passed, [0-9]+ failed|^FAIL|^setup failed' \
 	    ctest --preset $$p || status=1; \
 	done; exit $$status
+
+# More sticks of the net than make test runs, on the 64-bit build: SEEDS=N
+# (seeds 1 to N, 30 by default) or SEED=K alone, on every file system (or
+# FS="ntfs exfat"). Ends with the count that passed; a failing stick prints
+# its recipe.
+soak: build
+	@bin=$(CURDIR)/build/win64; bash scripts/wine/setup.sh $$bin >/dev/null || exit 1; \
+	TESS_NET_SEEDS="$${SEED:-$$(seq -s ' ' 1 $${SEEDS:-30})}" TESS_NET_FS="$${FS:-}" \
+	  bash tests/e2e/net_test.sh $$bin $(CURDIR); status=$$?; bash scripts/wine/cleanup.sh $$bin; exit $$status
 
 demo: build
 	@bash scripts/demo.sh

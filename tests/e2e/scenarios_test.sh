@@ -13,7 +13,9 @@
 #         first and last 20: several index blocks), rootfull (NTFS: small
 #         files deleted in a folder, and a root whose last index block has
 #         room for the first fill file's name but not for a small file's),
-#         link (a link to a folder outside the drive)
+#         link (a link to a folder outside the drive), full (the whole free
+#         space holding deleted text); stick FS SEED: the net's stick of that
+#         seed (tests/e2e/sticks.py)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
 #         (no help file), win98, two (a second instance on h:), dist (the
 #         release zip's program), unit:FILTER (unit tests on the full drive)
@@ -33,8 +35,11 @@
 #         user's own files, planted with the markers, untouched), names=0
 #         (pieces of the deleted names in the raw image), listed=0 (deleted
 #         names a recovery tool lists; the pieces left are printed),
-#         outside=same (nothing written through the link)
+#         outside=same (nothing written through the link), stick=clean (the
+#         net's checks of its deleted and kept files)
 . "$(dirname "$0")/../../scripts/wine/drives.sh" "$1" "$2"
+DIR="$TESS_MNT/stick"
+. "$TESS_SRC/tests/e2e/sticks.sh"
 TESS_FAILURES=0 TESS_CHECKS=0
 tess_check() { # description, then a command that must succeed
   local what=$1; shift
@@ -68,16 +73,20 @@ ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 WIN32_ROWS='^(exFAT stick|ext2 stick|NTFS stick|FAT32 stick|a run killed in the names|the stick is pulled out during the names|a slow stick|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
 [ "$TESS_LOADER" = "$WINE32" ] && [ -z "$ONLY" ] && ONLY=$WIN32_ROWS
 SHOTS="$TESS_BIN/screenshots" MARKER="TESSARINE-E2E-SECRET-$$" CONFIRM="Tessarine by the Tessarine authors"
-DIR="$TESS_MNT/stick" BACK="$TESS_MNT/back"
+BACK="$TESS_MNT/back"
 mkdir -p "$SHOTS"
 
 SCENARIOS=$(cat <<'EOF'
 exFAT stick chosen in the list | exfat 32 names scripts runs | list | shot:before-run ok shot:confirmation yes wait check shot:succeeded quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes free=same
 ext2 stick chosen in the list | ext2 16 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes free=same
 NTFS stick with small deleted files, chosen in the list | ntfs 32 small=400 names | list | ok yes wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ state=00111 code=0 markers=0 listed=0 left=0 fsck=yes free=same
-NTFS: hundreds of names deleted in a folder of several index blocks, more than the root's index takes | ntfs 32 names hundreds | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* more free records of the file table were overwritten$ code=0 markers=0 listed=0 left=0 fsck=yes free=same
-NTFS: a root whose index is full once the drive is: its free records still taken | ntfs 32 rootfull | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* more free records of the file table were overwritten$ code=0 markers=0 left=0 fsck=yes
-NTFS: more free records than one process has names | ntfs 96 small=18000 | cmd | ok wait check stop quit | last=Not enough file names for the free records of the file table on drive g: has=^17575 free records of the file table were overwritten$ state=01010 code=1 left=0
+NTFS: hundreds of names deleted in a folder of several index blocks, more than the root's index takes | ntfs 32 names hundreds | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ code=0 markers=0 listed=0 left=0 fsck=yes free=same
+NTFS: a root whose index is full once the drive is: its free records still taken | ntfs 32 rootfull | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ code=0 markers=0 left=0 fsck=yes
+NTFS: more free records than one folder has names, all taken by the run's tree of folders | ntfs 96 small=18000 | cmd | ok wait check quit | last=Operation succeeded has=^1[89][0-9]{3} free records of the file table were overwritten$ code=0 markers=0 left=0
+NTFS: 300 small files deleted in the root of a 16 MiB stick, every record taken | ntfs 16 small=300 | cmd | ok wait check quit | last=Operation succeeded code=0 markers=0 left=0 fsck=yes free=same
+NTFS: a tree of folders in several scripts, files of every size deleted among kept ones (the net's stick 1) | stick ntfs 1 | cmd | ok wait check quit | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
+ext2 with 4 KiB blocks, its whole free space holding deleted text: the run's own folder's block written again | ext2-4096 40 full | cmd | ok wait check quit | last=Operation succeeded code=0 markers=0 left=0 fsck=yes free=same
+ext2 with 1 KiB blocks, folders in several scripts, names deleted among kept ones (the net's stick 2) | stick ext2-1k 2 | cmd | ok wait check quit | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
@@ -188,23 +197,22 @@ names_listed() { fls -r -d "$IMAGE" 2>/dev/null | grep -c Quixotic; } # by a rec
 index_slack() { # NTFS: entries of deleted names that index blocks keep in their unused ends
   [ "$KIND" != ntfs ] || echo "; in index blocks' unused ends: $(/usr/bin/python3 "$(dirname "$0")/index_slack.py" "$IMAGE" Quixotic) entries"
 }
-guest_mount() { # the real FAT driver, in a small VM that serves the drive through FUSE
-  LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" \
-    -m /dev/sda --rw -o allow_other --pid-file "$TESS_TMP/guest.pid" "$DIR" || return 1
-  GUEST=$(cat "$TESS_TMP/guest.pid")
-}
-guest_unmount() { # and wait until the VM has written the image
-  guestunmount "$DIR"; for _ in $(seq 100); do kill -0 "$GUEST" 2>/dev/null || break; sleep 0.2; done; GUEST=""
-}
+guest_mount() { stick_mount fat "$DIR"; }     # the real FAT driver, in a small VM
+guest_unmount() { stick_unmount fat "$DIR"; } # and wait until the VM has written the image
 user_files() { (cd "$LOOK" && md5sum notes.txt zeros.bin _USER.TXT "${LOOKALIKE[@]}"); }
 has() { local word=$1 w; shift; for w in "$@"; do [ "$w" = "$word" ] && return 0; done; return 1; }
 drive_up() { # kind size options...
   local kind=$1 size=$2 i; shift 2
-  KIND=$kind IMAGE="" SLACK_BEFORE="" LETTER=g TESS_FAULTFS="" GUEST="" NAMES=("${BASE_NAMES[@]}")
+  KIND=$kind IMAGE="" SLACK_BEFORE="" LETTER=g TESS_FAULTFS="" GUEST="" STICK_FS="" NAMES=("${BASE_NAMES[@]}")
   mkdir -p "$DIR"
   case $kind in
     -) return ;;
     missing) rmdir "$DIR"; tess_map_removable g "$DIR"; return ;;
+    stick) # the net's: its own checks say what it had before
+      IMAGE="$TESS_TMP/stick.img" STICK_FS=$size
+      stick_make "$1" "$size" "$DIR" "$TESS_TMP/stick.json" || return 1
+      STICK_BEFORE=$($STICKS check "$TESS_TMP/stick.json" "$IMAGE" | tr '\n' ';')
+      stick_mount "$size" "$DIR" || return 1 ;;
     ro) tess_make_drive tmpfs "$size" "$DIR"; mount -o remount,ro "$DIR" ;;
     fat12 | fat32)
       IMAGE="$TESS_TMP/fat.img"
@@ -241,6 +249,7 @@ drive_up() { # kind size options...
           LOOK=$at KEPT=$(user_files)
         fi
         markers "$at" 3 MiB
+        has full "$@" && { yes "$MARKER" >"$at/secret.txt" 2>/dev/null; sync; rm "$at/secret.txt"; sync; }
         [ "${1%%=*}" = small ] && markers "$at" "${1#small=}" # on NTFS they live in the file table
         has rootfull "$@" && plant_rootfull "$at"
         has names "$@" && plant_names "$at" names
@@ -268,8 +277,13 @@ drive_down() { # after the run: the drive as the user gets it back
   [ -n "${EXPECT[left]:-}" ] && tess_equal "fill files left" "${EXPECT[left]}" "$left"
   [ -n "${EXPECT[free]:-}" ] && [ "${EXPECT[left]:-0}" = 0 ] && tess_equal "free space as before" "$FREE_BEFORE" "$(tess_free_kib "$LOOK")"
   [ -n "${EXPECT[kept]:-}" ] && tess_equal "the user's files untouched" "$KEPT" "$(user_files)"
+  [ -n "${EXPECT[stick]:-}" ] && tess_check "the kept files untouched" $STICKS kept "$TESS_TMP/stick.json" "$DIR"
   rm -f "$LOOK"/_* 2>/dev/null
-  if [ -n "$GUEST" ]; then guest_unmount; else tess_unmount "$LOOK"; fi
+  if [ -n "$GUEST" ] || [ "$KIND" = stick ]; then stick_unmount "${STICK_FS:-fat}" "$DIR"; else tess_unmount "$LOOK"; fi
+  if [ -n "${EXPECT[stick]:-}" ]; then
+    tess_equal "the stick's deleted files (before: $STICK_BEFORE)" clean \
+      "$($STICKS check "$TESS_TMP/stick.json" "$IMAGE" | tr '\n' ';' | sed 's/;$//')"
+  fi
   if [ -n "$IMAGE" ] && [ -n "${EXPECT[markers]:-}" ]; then
     tess_check "deleted data in the free space before ($BEFORE lines)" [ "$BEFORE" -gt 0 ]
     tess_equal "deleted data left in the raw image" "${EXPECT[markers]}" "$(count)"
@@ -283,8 +297,7 @@ drive_down() { # after the run: the drive as the user gets it back
   [ -n "${EXPECT[names]:-}" ] && tess_equal "pieces of deleted names left in the raw image" "${EXPECT[names]}" "$(names_found)"
   [ -n "${EXPECT[outside]:-}" ] && tess_equal "nothing written outside the drive" theirs.txt "$(ls -A "$TESS_TMP/outside")"
   if [ -n "${EXPECT[fsck]:-}" ]; then
-    case $KIND in ext2 | faulty) e2fsck -f -n "$IMAGE" ;; exfat) fsck.exfat -n "$IMAGE" ;; ntfs) ntfsfix -n "$IMAGE" ;;
-      fat*) fsck.fat -n "$IMAGE" ;; esac >"$TESS_TMP/fsck.log" 2>&1
+    stick_fsck "$([ "$KIND" = stick ] && echo "$STICK_FS" || echo "$KIND")"
     tess_equal "the file system is clean" 0 $?
   fi
   [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP"; TESS_LOOP=""
