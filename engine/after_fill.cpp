@@ -206,6 +206,14 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
         end = GrowRecordsTree(top, last);
     }
     LogLine("%I64i free records of the file table were overwritten", gWorker.records);
+    if (end == kFillComplete && top != nullptr && gWorker.records == 0) {
+        // No data in a record: the folder goes before the names step, with
+        // the entries it took from a free run of its folder (exFAT puts a
+        // name where it fits, leaving the rest of the run to a deleted
+        // name's pieces) and the block it took from the free space.
+        static char failed[kMaxPathBytes];
+        return TopUpFreedSpace(failed, sizeof failed);
+    }
     if (end == kFillComplete && top != nullptr && last->Next != nullptr) {
         end = DeleteRecordsTree(last);
     }

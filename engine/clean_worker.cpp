@@ -249,59 +249,6 @@ const FillFileNode* FlushEarlierFillFiles() {
     return nullptr;
 }
 
-// The run's own folders and small files go while the fill files keep the
-// drive full. What they held of the free space (the folder made before the
-// fill takes a block of a drive that keeps no small file in its record)
-// comes back holding what it held: a folder deleted before its block reached
-// the medium was never written there. The last fill file takes it again with
-// zeros, flushed. last gets the file that could not be opened or flushed.
-FillEnd TopUpFreedSpace(char* last, size_t size) {
-    bool folders = false; // only a folder holds any of the free space
-    for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
-        folders = folders || IsFolderNode(node);
-    }
-    FillFileNode* tail = nullptr;
-    if (!folders) {
-        return kFillComplete;
-    }
-    if (DeleteOwnEntries(&gWorker.fillListHead, &tail, true) != 0) {
-        return kFillNotDeleted; // named already
-    }
-    gWorker.fillListTail = tail;
-    gWorker.fillListBeforeTail = nullptr;
-    if (tail == nullptr) {
-        return kFillComplete;
-    }
-    if (!MeasureFreeSpace()) {
-        return kFillMeasureLost;
-    }
-    lstrcpynA(last, tail->Name, static_cast<int>(size));
-    gWorker.fillFile = FileOpen(tail->Name, "ab");
-    if (gWorker.fillFile == nullptr) {
-        return kFillNotOpened;
-    }
-    gWorker.sectorsInFile = static_cast<unsigned>(FileSeekPos(gWorker.fillFile, FILE_END, 0) / kSectorSize);
-    gWorker.remainingSectors = FreeSectors();
-    gWorker.writeLimit = gWorker.writtenSectors + WriteLimit(FreeSectors());
-    FillEnd end = FillFreeSpace(true);
-    if (end != kFillComplete) {
-        CloseFillFile(false);
-        return end;
-    }
-    lstrcpynA(last, gWorker.fillListTail->Name, static_cast<int>(size));
-    if (!CloseFillFile(true)) {
-        return kFillFlushFailed;
-    }
-    // A fill file that the top-up filled was closed unflushed.
-    const FillFileNode* unflushed = gWorker.fillListTail != tail ? FlushEarlierFillFiles() : nullptr;
-    if (unflushed != nullptr) {
-        lstrcpynA(last, unflushed->Name, static_cast<int>(size));
-        return kFillFlushFailed;
-    }
-    last[0] = '\0';
-    return kFillComplete;
-}
-
 // The one place that turns the end of a fill into the job's outcome and its
 // report. The fill files are flushed first: a success needs their zeros on
 // the medium and, on NTFS, the free records of the file table taken too.
@@ -412,6 +359,59 @@ JobOutcome CleanDrive() {
 }
 
 } // namespace
+
+// The run's own folders and small files go while the fill files keep the
+// drive full. What they held of the free space (the folder made before the
+// fill takes a block of a drive that keeps no small file in its record)
+// comes back holding what it held: a folder deleted before its block reached
+// the medium was never written there. The last fill file takes it again with
+// zeros, flushed. last gets the file that could not be opened or flushed.
+FillEnd TopUpFreedSpace(char* last, size_t size) {
+    bool folders = false; // only a folder holds any of the free space
+    for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
+        folders = folders || IsFolderNode(node);
+    }
+    FillFileNode* tail = nullptr;
+    if (!folders) {
+        return kFillComplete;
+    }
+    if (DeleteOwnEntries(&gWorker.fillListHead, &tail, true) != 0) {
+        return kFillNotDeleted; // named already
+    }
+    gWorker.fillListTail = tail;
+    gWorker.fillListBeforeTail = nullptr;
+    if (tail == nullptr) {
+        return kFillComplete;
+    }
+    if (!MeasureFreeSpace()) {
+        return kFillMeasureLost;
+    }
+    lstrcpynA(last, tail->Name, static_cast<int>(size));
+    gWorker.fillFile = FileOpen(tail->Name, "ab");
+    if (gWorker.fillFile == nullptr) {
+        return kFillNotOpened;
+    }
+    gWorker.sectorsInFile = static_cast<unsigned>(FileSeekPos(gWorker.fillFile, FILE_END, 0) / kSectorSize);
+    gWorker.remainingSectors = FreeSectors();
+    gWorker.writeLimit = gWorker.writtenSectors + WriteLimit(FreeSectors());
+    FillEnd end = FillFreeSpace(true);
+    if (end != kFillComplete) {
+        CloseFillFile(false);
+        return end;
+    }
+    lstrcpynA(last, gWorker.fillListTail->Name, static_cast<int>(size));
+    if (!CloseFillFile(true)) {
+        return kFillFlushFailed;
+    }
+    // A fill file that the top-up filled was closed unflushed.
+    const FillFileNode* unflushed = gWorker.fillListTail != tail ? FlushEarlierFillFiles() : nullptr;
+    if (unflushed != nullptr) {
+        lstrcpynA(last, unflushed->Name, static_cast<int>(size));
+        return kFillFlushFailed;
+    }
+    last[0] = '\0';
+    return kFillComplete;
+}
 
 JobOutcome RunCleaningJob() {
     memset(&gWorker, 0, sizeof gWorker);

@@ -82,6 +82,12 @@ void ForgetLastFillFile();
 // (null for the first).
 void DropFillFileNode(FillFileNode* previous, FillFileNode* node);
 
+// The run's own folders and small files deleted while the fill files keep
+// the drive full, and what they gave back of the free space written with
+// zeros by the last fill file, flushed; last gets the path of a file that
+// could not be opened or flushed.
+FillEnd TopUpFreedSpace(char* last, size_t size);
+
 // Before the fill, on NTFS: the run's own folder for the free records that
 // the root's index will have no room for.
 void MakeFolderForRecords();

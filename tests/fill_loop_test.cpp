@@ -190,6 +190,12 @@ const Row kRows[] = {
      kJobSucceeded, {"AAA"}, {kRecordsStart, "0 free records of the file table were overwritten", kNamesStart,
                               "1 free entries of folders were overwritten", kSucceeded},
      {{256, 11}, {31, 1}, {8, 1}, {1, 1}, {8, 1}, {256, 1}, {1, 1}}},
+    {"a drive named NTFS that keeps names in sets of entries (Wine's name for exFAT): the folder made before the fill "
+     "goes before the names step, and gives back the run of entries it split",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "exFAT", gFakeDrive.reportedName = "NTFS";
+          gFakeDrive.folderSectors = 8, gFakeDrive.folders["E:\\"].entries = "k....k......k"; },
+     kJobSucceeded, {"AAA"}, {kRecordsStart, "0 free records of the file table were overwritten", kNamesStart,
+                              "2 free entries of folders were overwritten", kSucceeded}, {}},
     {"NTFS: files and folders of the run's own that cannot be deleted: the folder that holds the others named",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 8;
           gFakeDrive.folders["E:\\"].ntfsRoom = 3, gFakeDrive.newFolderRoom = 4, gFakeDrive.refusesDeletion = true; },

@@ -99,7 +99,7 @@ the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wa
 failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
 the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
-deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete (file|[0-9]+ files in folder) \[G:\\.* state=01011 code=1
+deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete (file|folder|[0-9]+ files in folder) \[G:\\.* state=01011 code=1
 the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system has=^Cannot delete file \[G: state=01011 code=1
 a slow stick to the end: the time left, then the summary | faulty 24 mbps=3 | cmd | ok timeleft shot:time-left wait check quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ code=0 left=0 free=same
 a slow stick: Stop, then Quit at once | faulty 16 mbps=0.05 | cmd | ok writing stop quit | code=1 left=0 free=same
@@ -279,8 +279,9 @@ drive_down() { # after the run: the drive as the user gets it back
   rm -f "$LOOK"/_* 2>/dev/null
   if [ -n "$GUEST" ] || [ "$KIND" = stick ]; then stick_unmount "${STICK_FS:-fat}" "$DIR"; else tess_unmount "$LOOK"; fi
   if [ -n "${EXPECT[stick]:-}" ]; then
-    tess_equal "the stick's deleted files (before: $STICK_BEFORE)" clean \
-      "$($STICKS check "$TESS_TMP/stick.json" "$IMAGE" | tr '\n' ';' | sed 's/;$//')"
+    local found; found=$($STICKS check "$TESS_TMP/stick.json" "$IMAGE")
+    tess_equal "the stick's deleted files (before: $STICK_BEFORE; after: $(head -n -1 <<<"$found" | tr '\n' ';'))" \
+      clean "$(tail -1 <<<"$found")"
   fi
   if [ -n "$IMAGE" ] && [ -n "${EXPECT[markers]:-}" ]; then
     tess_check "deleted data in the free space before ($BEFORE lines)" [ "$BEFORE" -gt 0 ]

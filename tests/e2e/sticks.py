@@ -202,18 +202,19 @@ def pieces(fs, name):
 
 
 def ntfs_slack(image, offset):
-    """Whether an offset of an NTFS image lies in the unused end of an index block or of a record in use."""
+    """Whether an offset of an NTFS image lies in the unused end of an index block or of a record in use.
+    Both start on a sector: with clusters under 4 KiB an index block need not start on 4 KiB."""
     for size, magic in ((4096, b'INDX'), (1024, b'FILE')):
-        start = offset - offset % size
-        head = image[start:start + 64]
-        if head[:4] != magic:
-            continue
-        if magic == b'INDX':
-            used = 0x18 + int.from_bytes(head[0x1c:0x20], 'little')
-            return offset - start >= used
-        in_use = int.from_bytes(head[0x16:0x18], 'little') & 1
-        used = int.from_bytes(head[0x18:0x1c], 'little')
-        return bool(in_use) and offset - start >= used
+        for start in range(offset - offset % 512, max(offset - size, -1), -512):
+            head = image[start:start + 64]
+            if head[:4] != magic:
+                continue
+            if magic == b'INDX':
+                used = 0x18 + int.from_bytes(head[0x1c:0x20], 'little')
+                return offset - start >= used
+            in_use = int.from_bytes(head[0x16:0x18], 'little') & 1
+            used = int.from_bytes(head[0x18:0x1c], 'little')
+            return bool(in_use) and offset - start >= used
     return False
 
 

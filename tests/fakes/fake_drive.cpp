@@ -358,13 +358,26 @@ bool FolderMake(const char* path) {
         SetLastError(error);
         return false;
     }
+    size_t set = 2 + (folder.size() - 1 - folder.rfind('\\', folder.size() - 2) - 1 + 14) / 15;
+    size_t at = parent.entries.find(std::string(set, '.'));
+    if (!parent.entries.empty() && at == std::string::npos) {
+        SetLastError(ERROR_DISK_FULL);
+        return false;
+    }
     if (Ntfs()) {
         TakeRecord(parent);
     } else {
         gFakeDrive.freeSectors -= gFakeDrive.folderSectors;
     }
+    if (!parent.entries.empty()) { // a name's set in the first free run that holds it
+        parent.entries.replace(at, set, set, 'f');
+        parent.written.resize(parent.entries.size());
+        std::fill(parent.written.begin() + at, parent.written.begin() + at + set, true);
+    }
     gFakeDrive.folders[folder].ntfsRoom = gFakeDrive.newFolderRoom;
     gFakeDrive.folders[folder].sectors = Ntfs() ? 0 : gFakeDrive.folderSectors;
+    gFakeDrive.folders[folder].firstEntry = at,
+    gFakeDrive.folders[folder].setSize = parent.entries.empty() ? 0 : set;
     return true;
 }
 
@@ -384,6 +397,10 @@ bool FolderDelete(const char* path) {
     auto it = gFakeDrive.folders.find(folder);
     unsigned long long sectors = it != gFakeDrive.folders.end() ? it->second.sectors : 0;
     gFakeDrive.freeSectors += sectors, gFakeDrive.oldSectors += sectors;
+    if (it != gFakeDrive.folders.end() && it->second.setSize != 0) {
+        gFakeDrive.folders[ParentOf(folder)].entries.replace(it->second.firstEntry, it->second.setSize,
+                                                             it->second.setSize, '.');
+    }
     bool made = gFakeDrive.folders.erase(folder) != 0;
     if (listed != gFakeDrive.files.end() && listed->second.folder) {
         gFakeDrive.files.erase(listed), made = true;

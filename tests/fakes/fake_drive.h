@@ -31,9 +31,10 @@ struct FakeFolder {
     // exFAT: the folder's entries, '.' free, 'k' kept; a name takes a set of
     // 2 + length/15 entries (rounded up) in the first free run that holds it.
     std::string entries;
-    std::vector<bool> written;      // the entries a fill file has held
-    long long ntfsRoom = -1;        // NTFS: the new names its index takes on a full drive (-1: any)
-    unsigned long long sectors = 0; // of the free space, taken when it was made
+    std::vector<bool> written;          // the entries a fill file has held
+    long long ntfsRoom = -1;            // NTFS: the new names its index takes on a full drive (-1: any)
+    unsigned long long sectors = 0;     // of the free space, taken when it was made
+    size_t firstEntry = 0, setSize = 0; // its exFAT entries in its parent
 };
 
 struct FakeDrive {
