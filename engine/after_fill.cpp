@@ -108,28 +108,36 @@ FillEnd RecordsEnd(const char* folder, FillEnd end) {
     return end == kFillNoEntryName ? kFillNoRecordName : FolderEnd(folder, end);
 }
 
+// One more small file of zeros (or folder of the run's own) in folder, its
+// zeros flushed at once; the step's count goes on. kFillGoesOn while the file
+// system takes them, kFillComplete once it refuses one; a folder that cannot
+// be written ends the step.
+FillEnd TakeOneRecord(const char* folder, Made what) {
+    FillEnd end = kFillComplete;
+    Entry entry = TakeEntry(folder, kEntryNameLength, what, &end);
+    if (entry == kEntryEnds) {
+        return RecordsEnd(folder, end);
+    }
+    if (entry == kEntryNoData) {
+        // No data in the record: Wine names every drive NTFS, and this one
+        // is not. The file took a folder entry that the names of deleted
+        // files need, longest first.
+        FileRemove(gWorker.fillListTail->Name);
+    }
+    if (entry != kEntryTaken) {
+        return kFillComplete;
+    }
+    ShowStepStatus(kStepRecords, ++gWorker.records, 0);
+    return StopRequested() ? kFillStopped : kFillGoesOn;
+}
+
 // Small files of zeros in folder until the file system refuses one, or most
-// of them (-1: no limit), each flushed at once; the step's count goes on. A
-// folder that cannot be written ends the step.
+// of them (-1: no limit).
 FillEnd TakeRecords(const char* folder, long long most) {
     for (long long made = 0; made != most; ++made) {
-        FillEnd end = kFillComplete;
-        Entry entry = TakeEntry(folder, kEntryNameLength, kRecordFile, &end);
-        if (entry == kEntryEnds) {
-            return RecordsEnd(folder, end);
-        }
-        if (entry == kEntryNoData) {
-            // No data in the record: Wine names every drive NTFS, and this
-            // one is not. The file took a folder entry that the names of
-            // deleted files need, longest first.
-            FileRemove(gWorker.fillListTail->Name);
-        }
-        if (entry != kEntryTaken) {
-            return kFillComplete;
-        }
-        ShowStepStatus(kStepRecords, ++gWorker.records, 0);
-        if (StopRequested()) {
-            return kFillStopped;
+        FillEnd end = TakeOneRecord(folder, kRecordFile);
+        if (end != kFillGoesOn) {
+            return end;
         }
     }
     return kFillComplete;
@@ -152,21 +160,9 @@ FillFileNode* NextFolder(FillFileNode* node) {
 FillEnd GrowRecordsTree(FillFileNode* top, FillFileNode* last) {
     for (FillFileNode* folder = top; folder != nullptr; folder = NextFolder(folder == top ? last : folder)) {
         for (int made = folder == top ? 1 : 0; made < 4; ++made) { // top holds the first file already
-            FillEnd end = kFillComplete;
-            Entry entry =
-                TakeEntry(folder->Name, kEntryNameLength, made < 2 ? kOwnFolder : kRecordFile, &end);
-            if (entry == kEntryEnds) {
-                return RecordsEnd(folder->Name, end);
-            }
-            if (entry == kEntryNoData) {
-                FileRemove(gWorker.fillListTail->Name); // deleted with the tree, whatever this says
-            }
-            if (entry != kEntryTaken) {
-                return kFillComplete;
-            }
-            ShowStepStatus(kStepRecords, ++gWorker.records, 0);
-            if (StopRequested()) {
-                return kFillStopped;
+            FillEnd end = TakeOneRecord(folder->Name, made < 2 ? kOwnFolder : kRecordFile);
+            if (end != kFillGoesOn) {
+                return end;
             }
         }
     }
