@@ -8,7 +8,7 @@
 #         long names deleted, in the root and in a kept folder), scripts (long
 #         names deleted in folders named in Cyrillic, CJK, with an emoji, and
 #         one deeper than 260 characters), runs (exFAT: free runs of 3 to 40
-#         entries between kept files), many (2,000 names deleted in a folder),
+#         entries between kept files), many (2,000 names deleted in a folder; many=N, N),
 #         hundreds (NTFS: 600 names in a folder, every third deleted and the
 #         first and last 20: several index blocks), rootfull (NTFS: small
 #         files deleted in a folder, and a root whose last index block has
@@ -88,7 +88,7 @@ ext2 with 4 KiB blocks, a tree deleted whole: the block of the run's own folder 
 ext2 with 1 KiB blocks, folders in several scripts, names deleted among kept ones (the net's stick 2) | stick ext2-1k 2 | cmd | ok wait check quit | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
-a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
+a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many=6000 | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 the stick is pulled out during the names step: no success | exfat 64 many | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete [0-9]+ files in folder \[g:\\ code=1
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
 diskette in A: through the FAT driver, no question | fat12 1 names | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 markers=0 names=0 listed=0 left=0 fsck=yes
@@ -239,7 +239,8 @@ drive_up() { # kind size options...
         has hundreds "$@" && { mkdir -p "$at/hundreds"; (cd "$at/hundreds" &&
           seq 600 | awk '{ printf "%05d %s.txt\n", $1, (NR % 3 == 0 || NR <= 20 || NR > 580) ? "Quixotic" : "kept" }' |
           xargs -d '\n' touch && sync && rm ./*Quixotic*; sync); }
-        has many "$@" && { mkdir -p "$at/many"; (cd "$at/many" && seq -f 'Quixotic many %05g.txt' 2000 | xargs -d '\n' touch \
+        local many; many=$(printf '%s\n' "$@" | sed -n 's/^many=//p')
+        { has many "$@" || [ -n "$many" ]; } && { mkdir -p "$at/many"; (cd "$at/many" && seq -f 'Quixotic many %05g.txt' "${many:-2000}" | xargs -d '\n' touch \
           && touch zz.txt && sync && rm Quixotic*; sync); }
         if has kept "$@"; then # a note, zeros under another name, names of the fill files' form
           mkdir -p "$at/kept"; echo "my notes" >"$at/notes.txt"; head -c 4096 /dev/zero >"$at/zeros.bin"
