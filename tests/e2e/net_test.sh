@@ -27,8 +27,15 @@ wipe() {
   "$TESS_LOADER" "$TESS_EXE" g: >/dev/null 2>&1 &
   pid=$!
   w=$(drv wait-windows 1 20000 | head -1)
-  [ -n "$w" ] && drv click "$w" 1 >/dev/null
-  for _ in $(seq 1800); do drv status "$w" 2>/dev/null | grep -q ' written in ' && break; sleep 0.2; done
+  # Ok only on the drive of the command line (its list hidden): a drive list
+  # would have Ok clean the prefix's own A:.
+  for _ in $(seq 25); do [ -n "$w" ] && drv state "$w" | grep -q '0$' && break; sleep 0.2; done
+  if [ -n "$w" ] && drv state "$w" | grep -q '0$'; then
+    drv click "$w" 1 >/dev/null
+    for _ in $(seq 1800); do drv status "$w" 2>/dev/null | grep -q ' written in ' && break; sleep 0.2; done
+  else
+    echo "g: was not taken from the command line"
+  fi
   sleep 0.5
   drv log "$w"
   drv state "$w" | grep -q '^.1' && drv click "$w" 217 >/dev/null

@@ -425,6 +425,8 @@ start_tool() {
     tess_start h:; PID2=$TESS_PID TESS_PID=$first
     W2=$(drv wait-windows 2 20000 | grep -v -x "$W" | head -1)
     BY_DRIVER=yes # the two windows lie one over the other
+  elif [ "$how" = cmd ] && ! wait_match 5 '[01]{4}0' state "$W"; then
+    tess_check "g: is taken from the command line (no drive list)" false; return 1
   elif [ "$how" = list ] && [ "$KIND" != - ]; then
     # Never Ok on the prefix's own A:, as the list would have it.
     drv select "$W" G: || { tess_check "G: is in the drive list" false; return 1; }
