@@ -18,7 +18,8 @@
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
 #         (no help file), win98, two (a second instance on h:), dist (the
 #         release zip's program), unit:FILTER (unit tests on the full drive)
-# steps   ok yes stop quit help, wait (for last=), writing (fill files
+# steps   ok yes stop quit help, wait (for last=), done (for the summary of
+#         any end), leave (Stop when it is on, then Quit), writing (fill files
 #         appear), records (NTFS's free records are taken), nobox, check (the
 #         window), shot:NAME (a screenshot), second (the second instance runs),
 #         kill (the process ended half-way), again (the tool started anew),
@@ -83,9 +84,6 @@ NTFS: hundreds of names deleted in a folder of several index blocks, more than t
 NTFS: a root whose index is full once the drive is: its free records still taken | ntfs 32 rootfull | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ code=0 markers=0 left=0 fsck=yes
 NTFS: more free records than one folder has names, all taken by the run's tree of folders | ntfs 96 small=18000 | cmd | ok wait check quit | last=Operation succeeded has=^1[89][0-9]{3} free records of the file table were overwritten$ code=0 markers=0 left=0
 NTFS: 300 small files deleted in the root of a 16 MiB stick, every record taken | ntfs 16 small=300 | cmd | ok wait check quit | last=Operation succeeded code=0 markers=0 left=0 fsck=yes free=same
-NTFS: a tree of folders in several scripts, files of every size deleted among kept ones (the net's stick 1) | stick ntfs 1 | cmd | ok wait check quit | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
-ext2 with 4 KiB blocks, a tree deleted whole: the block of the run's own folder written again (the net's stick 1) | stick ext2-4k 1 | cmd | ok wait check quit | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
-ext2 with 1 KiB blocks, folders in several scripts, names deleted among kept ones (the net's stick 2) | stick ext2-1k 2 | cmd | ok wait check quit | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
 NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok records stop wait check quit | last=Operation was stopped code=1 left=0 free=same
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many=6000 | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
@@ -115,6 +113,19 @@ the release zip's program starts and quits | - | dist | check quit | state=10111
 FileWrite on a full drive gives 0 | tmpfs 2 | unit:FullDrive.* | | code=0
 EOF
 )
+# The net of seeded sticks (tests/e2e/sticks.py), a row each: seeds 1 and 2
+# per file system (1 on FAT, whose mounts take ~20 s each), or those of
+# TESS_NET_SEEDS and TESS_NET_FS (make soak). Seed 1 of ntfs and ext2-4k and
+# seed 2 of ext2-1k kept deleted data or names on the build before the
+# records went before the names step.
+for fs in ${TESS_NET_FS:-exfat fat32 fat12 ntfs ext2-1k ext2-4k}; do
+  seeds=${TESS_NET_SEEDS:-1 2}
+  [ -z "${TESS_NET_SEEDS:-}" ] && [ "${fs#fat}" != "$fs" ] && seeds=1
+  for seed in $seeds; do
+    SCENARIOS+=$'\n'"the net's stick $seed $fs | stick $fs $seed | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same"
+  done
+done
+STICKS_PASSED=0 STICKS_FAILING=""
 
 # --- drives -----------------------------------------------------------------
 markers() { # dir count [MiB]: files of the marker (1 MiB, or a line), on the medium, then deleted
@@ -208,7 +219,7 @@ drive_up() { # kind size options...
     -) return ;;
     missing) rmdir "$DIR"; tess_map_removable g "$DIR"; return ;;
     stick) # the net's: its own checks say what it had before
-      IMAGE="$TESS_TMP/stick.img" STICK_FS=$size
+      IMAGE="$TESS_TMP/stick.img" STICK_FS=$size STICK_SEED=$1
       stick_make "$1" "$size" "$DIR" "$TESS_TMP/stick.json" || return 1
       STICK_BEFORE=$($STICKS check "$TESS_TMP/stick.json" "$IMAGE" | tr '\n' ';')
       stick_mount "$size" "$DIR" || return 1 ;;
@@ -284,6 +295,10 @@ drive_down() { # after the run: the drive as the user gets it back
     tess_equal "the stick's deleted files (before: $STICK_BEFORE; after: $(head -n -1 <<<"$found" | tr '\n' ';'))" \
       clean "$(tail -1 <<<"$found")"
   fi
+  if [ "$KIND" = stick ] && [ "$TESS_FAILURES" != "$ROW_FAILURES" ]; then
+    echo "  the stick's recipe (tests/e2e/sticks.py recipe $STICK_SEED $STICK_FS):"
+    $STICKS recipe "$STICK_SEED" "$STICK_FS" | sed 's/^/  | /'
+  fi
   if [ -n "$IMAGE" ] && [ -n "${EXPECT[markers]:-}" ]; then
     tess_check "deleted data in the free space before ($BEFORE lines)" [ "$BEFORE" -gt 0 ]
     tess_equal "deleted data left in the raw image" "${EXPECT[markers]}" "$(count)"
@@ -345,6 +360,8 @@ step() {
     stop) press 217; sleep 0.3
       tess_equal "Stop enables Quit" 01 "$(drv state "$W" | cut -c 2-3)" ;;
     quit) press 105 ;;
+    done) tess_check "the run ends" wait_match 400 '.* written in .*' status "$W"; settle ;;
+    leave) [ "$(drv state "$W" | cut -c 2)" = 1 ] && press 217; sleep 0.3; press 105 ;; # Stop first after a failure
     help) press 106; BY_DRIVER=yes; sleep 1 ;; # the viewer may lie over the window
     wait) tess_check "the run ends by itself: ${EXPECT[last]}" wait_line "$W" "${EXPECT[last]}" 400
       settle ;;
@@ -443,6 +460,7 @@ run_row() {
     [ -n "$word" ] && EXPECT[${word%%=*}]=${word#*=}
   done < <(sed -E 's/ ([a-z]+)(=|>=)/\n\1\2/g; s/>=/=/g' <<<"$expect")
   echo "# $name"
+  ROW_FAILURES=$TESS_FAILURES
   drive_up $drive || { tess_check "the drive is made" false; return; }
   if start_tool "$start"; then
     for word in $steps; do step "$word"; done
@@ -456,10 +474,17 @@ run_row() {
   drive_down
   [ "$start" = nohelp ] || [ "$steps" = "${steps/help/}" ] || { "$WINESERVER" -k; tess_restart_wine; } # closes the viewer
   echo "  ($((SECONDS - t0)) s)"
+  if [ "${drive%% *}" = stick ]; then
+    [ "$TESS_FAILURES" = "$ROW_FAILURES" ] && STICKS_PASSED=$((STICKS_PASSED + 1)) || STICKS_FAILING+=" $(awk '{print $3 "/" $2}' <<<"$drive")"
+  fi
 }
 
 while IFS='|' read -r name drive start steps expect; do
   [ -n "$ONLY" ] && ! grep -q -i -E -- "$ONLY" <<<"$name" && continue
   run_row "$name" "$drive" "$start" "$steps" "$expect"
 done < <(sed 's/ *| */|/g' <<<"$SCENARIOS")
+if [ "$STICKS_PASSED$STICKS_FAILING" != 0 ]; then
+  [ -n "$STICKS_FAILING" ] && echo "failing sticks (seed/file system):$STICKS_FAILING"
+  echo "sticks: $STICKS_PASSED passed, $(wc -w <<<"$STICKS_FAILING") failed"
+fi
 tess_done
