@@ -20,6 +20,7 @@ import os
 import random
 import subprocess
 import sys
+import zlib
 
 SCRIPTS = {
     'latin': 'abcdefghijklmnoprstuvwxyz0123456789 -_',
@@ -125,13 +126,8 @@ def content(path, size, kept, seed):
     if kept:
         unit = hashlib.sha256(('%d/%s' % (seed, path)).encode()).hexdigest().encode()
     else:
-        unit = b'%s %08x deleted data\n' % (DATA_MARK, zlib_crc(path))  # 24 bytes
+        unit = b'%s %08x deleted data\n' % (DATA_MARK, zlib.crc32(path.encode()))  # 24 bytes
     return (unit * (size // len(unit) + 1))[:size]
-
-
-def zlib_crc(text):
-    import zlib
-    return zlib.crc32(text.encode())
 
 
 def make(recipe, image):
@@ -261,13 +257,12 @@ def check(recipe, image_path):
         print('pieces of deleted names left outside what the README names: %d' % left)
     if slack:
         print('pieces of deleted names in unused ends of NTFS index blocks and records: %d' % slack)
-    if recipe.fs in ('fat12', 'fat32', 'exfat', 'ntfs', 'ext2-1k', 'ext2-4k'):
-        listed = subprocess.run(['fls', '-r', '-d', '-p', image_path], capture_output=True).stdout
-        listed = [line for line in listed.decode('utf-8', 'replace').splitlines()
-                  if 'Qz' in line or line.split('\t', 1)[-1].rsplit('/', 1)[-1] in doomed]
-        if listed:
-            faults += 1
-            print('deleted names a recovery tool lists: %d, %s' % (len(listed), listed[:3]))
+    listed = subprocess.run(['fls', '-r', '-d', '-p', image_path], capture_output=True).stdout
+    listed = [line for line in listed.decode('utf-8', 'replace').splitlines()
+              if 'Qz' in line or line.split('\t', 1)[-1].rsplit('/', 1)[-1] in doomed]
+    if listed:
+        faults += 1
+        print('deleted names a recovery tool lists: %d, %s' % (len(listed), listed[:3]))
     print('clean' if faults == 0 else '%d faults' % faults)
     return faults
 
@@ -286,8 +281,6 @@ def main(argv):
     elif what == 'plant':
         plant(recipe, argv[4], argv[6])
         json.dump({'seed': recipe.seed, 'fs': recipe.fs}, open(argv[5], 'w'))
-    elif what == 'size':
-        print(recipe.kib, recipe.cluster)
     return 0
 
 
