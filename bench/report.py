@@ -110,6 +110,17 @@ def main():
         out.append(f'| WM_NULL round trip during a run on tmpfs: worst <= 50 ms | {max(tmpfs):.1f} ms | '
                    f'{"yes" if max(tmpfs) <= 50 else "no"} |')
     stops = [float(l.split()[1]) for l in open(f'{raw}/stops.txt') if l.startswith('stopped_ms')]
+    checks = defaultdict(list)
+    for drive, fill, check in rows(raw, 'checks'):
+        checks[drive].append((float(fill), float(check)))
+    if checks:
+        out += ['', 'The check of what the drive kept (the sample of the fill files read back from the medium), '
+                'against the fill and its flush, from the engine\'s own times (the engine alone, win64, 3 runs each, '
+                'medians):', '', '| drive | fill and flush s | check s | check / fill |', '|---|---|---|---|']
+        for drive, runs_ in checks.items():
+            fill = statistics.median(f for f, c in runs_)
+            check = statistics.median(c for f, c in runs_)
+            out.append(f'| {drive} | {fill:.3f} | {check:.3f} | {check / fill * 100:.2f} % |')
     if stops:
         out.append(f'| Stop on the throttled drive: its line within 100 ms | {max(stops):.0f} ms at most | '
                    f'{"yes" if max(stops) <= 100 else "no"} |')

@@ -35,12 +35,12 @@ tess_on_exit "bash '$here/scripts/wine/cleanup.sh' '$TESS_BIN'"
 PRESETS="win64"
 /usr/lib/wine/wine --version >/dev/null 2>&1 && PRESETS="win64 win32" # a kernel without 32-bit support cannot
 PRESETS=${BENCH_PRESETS:-$PRESETS}
-ONLY=${BENCH_ONLY:-tmpfs ext2 throttled}
+ONLY=${BENCH_ONLY:-tmpfs ext2 checks throttled}
 only() { [[ " $ONLY " == *" $1 "* ]]; }
 DIR="$TESS_MNT/drive"
 RAW="$TESS_TMP/raw"
 mkdir -p "$RAW"
-for f in timings pings stops steps records leftovers names; do : >"$RAW/$f.txt"; done
+for f in timings pings stops steps records leftovers names checks; do : >"$RAW/$f.txt"; done
 
 record() { echo "$1|$2|$3|$4" >>"$RAW/timings.txt"; } # drive contender seconds round
 WARM="$TESS_TMP/warm"
@@ -114,7 +114,7 @@ make_drive() { # kind size-MiB [faults]: mounted at DIR, mapped as g:
     small_tmpfs "$2" "$DIR"
   elif [ "$1" = throttled ]; then # a root of 256 free entries, as a stick's fresh root cluster has
     small_tmpfs "$2" "$TESS_MNT/back" 256
-    tess_faulty_drive "$TESS_MNT/back" "$DIR" "$3"
+    tess_faulty_drive "$TESS_MNT/back" "$DIR" $3
   else
     tess_make_drive "$1" "$2" "$DIR"
   fi
@@ -151,6 +151,21 @@ bench_drive() { # kind size-MiB rounds label [faults]
 
 only tmpfs && { bench_drive tmpfs 4096 "$REPEAT" "tmpfs 4 GiB"; drop_drive; }
 only ext2 && { bench_drive ext2-4096 1024 "$REPEAT" "ext2 1 GiB (4 KiB blocks, image on disk)"; drop_drive; }
+# The check of what the drive kept, against the fill, from the engine's own
+# times (the engine alone): on tmpfs, and on the stick with its reads at twice
+# its write speed, past the page cache, as an unbuffered read on Windows goes.
+time_check() { # label
+  warm_up
+  "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
+    awk -v label="$1" '/Creating file/ && !c {c = $1} /status Checking what the drive kept/ && !k {k = $1; next}
+      k && !e && / status / {e = $1} END {printf "%s|%.3f|%.3f\n", label, k - c, e - k}' >>"$RAW/checks.txt"
+}
+if only checks; then
+  echo "bench: the check of what the drive kept"
+  WARM_MIB=5120; make_drive tmpfs 4096; for _ in 1 2 3; do time_check "tmpfs 4 GiB"; done; drop_drive
+  WARM_MIB=1400; make_drive throttled 384 "mbps=25 direct-io"
+  for _ in 1 2 3; do time_check "the USB 2 stick, 384 MiB at 25 MB/s, reads at 50 MB/s past the cache"; done; drop_drive
+fi
 partial_report() { mkdir -p "$here/build/bench-raw"; cp "$RAW"/*.txt "$here/build/bench-raw/"; python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS"; exit; }
 only throttled || partial_report
 bench_drive throttled 384 "${STICK_ROUNDS:-6}" "a USB 2 stick: 384 MiB at 25 MB/s, 256 root entries" mbps=25

@@ -25,6 +25,7 @@
 #include "engine/file_access.h"
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
+#include "engine/read_back.h"
 #include "engine/free_space.h"
 #include "engine/job.h"
 #include "engine/leftovers.h"
@@ -260,6 +261,8 @@ JobOutcome ConcludeFill(FillEnd end) {
     static char last[kMaxPathBytes + kMaxPaddedLength];
     last[0] = '\0';
     const FillFileNode* unflushed = nullptr;
+    // The extra file after an exact fill may never have been made.
+    const FillFileNode* unopened = gWorker.fillFile == nullptr ? gWorker.fillListTail : nullptr;
     if (end != kFillStopped) {
         ShowStepStatus(kStepFlush, 0, CountFillFiles(gWorker.fillListHead));
     }
@@ -271,6 +274,9 @@ JobOutcome ConcludeFill(FillEnd end) {
     if (unflushed != nullptr && end == kFillComplete) {
         end = kFillFlushFailed;
         lstrcpynA(last, unflushed->Name, sizeof last);
+    }
+    if (end == kFillComplete) {
+        end = CheckWhatTheDriveKept(unopened, last, sizeof last);
     }
     if (end == kFillComplete) {
         end = CleanAfterFill();
@@ -319,6 +325,13 @@ JobOutcome ConcludeFill(FillEnd end) {
         return kJobFailed;
     case kFillFlushFailed:
         LogPathLine("Error writing file [%s]", last);
+        return kJobFailed;
+    case kFillNotKept:
+        LogLine("Drive %s did not keep the zeros written to it: its free space may still hold deleted data",
+                drive);
+        return kJobFailed;
+    case kFillNotRead:
+        LogPathLine("Error reading file [%s]", last);
         return kJobFailed;
     case kFillNoRecordName:
         LogLine("Not enough file names for the free records of the file table on drive %s", drive);

@@ -43,12 +43,13 @@ wchar_t* WithoutTrailingSlash(wchar_t* wide) {
 }
 
 // CreateFileW on the wide form of name; GetLastError tells why it failed.
-HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD disposition) {
+HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD disposition,
+                    DWORD flags = FILE_ATTRIBUTE_NORMAL) {
     wchar_t* wide = WidePath(name);
     if (wide == nullptr) {
         return nullptr;
     }
-    HANDLE file = CreateFileW(wide, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(wide, access, share, nullptr, disposition, flags, nullptr);
     FreeKeepingError(wide);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
@@ -119,6 +120,11 @@ HANDLE FileOpen(const char* name, const char* mode) {
         SetEndOfFile(file);
     }
     return file;
+}
+
+HANDLE FileOpenUnbuffered(const char* name) {
+    return CreateByPath(name, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, OPEN_EXISTING,
+                        FILE_FLAG_NO_BUFFERING);
 }
 
 int FileClose(HANDLE file) {

@@ -29,6 +29,10 @@ enum : unsigned { kMaxPathBytes = 32767 * 3 + 1, kMaxNameBytes = 255 * 3 + 1 };
 wchar_t* WidePath(const char* path);
 
 HANDLE FileOpen(const char* name, const char* mode);
+// An existing file opened for reading from the medium, past the cache
+// (FILE_FLAG_NO_BUFFERING): reads must start and end on whole sectors, into a
+// buffer that does too. Others may go on reading and writing it.
+HANDLE FileOpenUnbuffered(const char* name);
 int FileClose(HANDLE file);
 // Whole elements written or read; 0 when the call fails.
 unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE file);

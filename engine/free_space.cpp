@@ -11,6 +11,14 @@ bool QueryFreeBytes(const char* rootPath, unsigned long long* freeBytes) {
     return true;
 }
 
+unsigned QuerySectorSize(const char* rootPath) {
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceA(rootPath, &sectorsPerCluster, &bytesPerSector, &freeClusters, &clusters)) {
+        return 0;
+    }
+    return bytesPerSector;
+}
+
 void QueryFileSystemName(const char* rootPath, char* name, unsigned size) {
     if (!GetVolumeInformationA(rootPath, nullptr, 0, nullptr, nullptr, nullptr, name, size)) {
         name[0] = '\0';

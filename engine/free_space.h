@@ -11,4 +11,7 @@ bool QueryFreeBytes(const char* rootPath, unsigned long long* freeBytes);
 // cannot be had.
 void QueryFileSystemName(const char* rootPath, char* name, unsigned size);
 
+// The drive's sector size in bytes; 0 when it cannot be had.
+unsigned QuerySectorSize(const char* rootPath);
+
 #endif

@@ -55,6 +55,8 @@ enum FillEnd {
     kFillFolderFailed,  // a folder's free entries could not be written, for no known reason
     kFillFolderRefused, // a folder that may not be written: named, and passed over
     kFillNotDeleted,    // files or folders of the run's own stay: named already
+    kFillNotKept,       // the drive gave back other than the zeros written to it
+    kFillNotRead,       // a fill file could not be read back
 };
 
 // Formats into the shared message buffer and logs it.

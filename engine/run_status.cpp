@@ -136,6 +136,9 @@ void FormatStepStatus(RunStep step, unsigned long long done, unsigned long long 
     case kStepFlush:
         snprintf(out, size, "Flushing the fill files to the drive: %s of %s", a, b);
         return;
+    case kStepCheck:
+        snprintf(out, size, "Checking what the drive kept: %s of %s MB", a, b);
+        return;
     case kStepRecords:
         snprintf(out, size, "Free records of the file table: %s", a);
         return;

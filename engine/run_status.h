@@ -9,7 +9,16 @@
 
 #include "engine/clean_worker.h"
 
-enum RunStep { kStepNone, kStepLeftovers, kStepFill, kStepFlush, kStepRecords, kStepNames, kStepDeletion };
+enum RunStep {
+    kStepNone,
+    kStepLeftovers,
+    kStepFill,
+    kStepFlush,
+    kStepCheck,
+    kStepRecords,
+    kStepNames,
+    kStepDeletion
+};
 
 // The fill's progress at its last renewals, about one a second: the time
 // left follows the rate of the last 30 seconds or so, so that a stick that

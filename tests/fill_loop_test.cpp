@@ -68,6 +68,8 @@ const unsigned long long kOneFile = 4194303;
 const char kSucceeded[] = "Operation succeeded";
 const char kRecordsStart[] = "Cleaning the free records of the file table on drive E:";
 const char kNamesStart[] = "Cleaning the names of deleted files on drive E:";
+const char kNotKept[] =
+    "Drive E: did not keep the zeros written to it: its free space may still hold deleted data";
 
 struct Row {
     const char* name;
@@ -97,7 +99,8 @@ const Row kRows[] = {
     {"exactly one file: a second, empty one follows",
      [] { gFakeDrive.freeSectors = kOneFile, gFakeDrive.folders["E:\\"].freeEntries = 1; },
      kJobSucceeded, {"AAA", "AAB"}, {kSucceeded}, {{256, 16383}, {255, 1}, {256, 1}, {1, 1}}},
-    {"8 GiB: four full files and one of 4 sectors", [] { gFakeDrive.freeSectors = 4 * kOneFile + 4; },
+    {"8 GiB of 4 KiB sectors: four full files and one of 4 sectors",
+     [] { gFakeDrive.freeSectors = 4 * kOneFile + 4, gFakeDrive.sectorSize = 4096; },
      kJobSucceeded, {"AAA", "AAB", "AAC", "AAD", "AAE"}, {kSucceeded},
      {{256, 16383}, {255, 1}, {256, 16383}, {255, 1}, {256, 16383}, {255, 1}, {256, 16383}, {255, 1},
       {4, 1}, {256, 1}, {1, 1}}},
@@ -162,6 +165,17 @@ const Row kRows[] = {
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.refusesDeletion = true, gFakeDrive.folders["E:\\docs\\"].freeEntries = 2; },
      kJobFailed, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", "Cannot delete file [" + Name("AAA") + "]",
                            "Cannot delete 2 files in folder [E:\\docs\\]"}, {}, 3},
+    {"worn flash: past its first 100 sectors it acknowledges writes and keeps its old contents",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.lostFrom = 100, gFakeDrive.lostTo = ~0ull; },
+     kJobFailed, {"AAA"}, {kNotKept}, {}},
+    {"16 MiB and a sector lost in the middle of 8 GiB: a block of the sample falls in it",
+     [] { gFakeDrive.freeSectors = 4 * kOneFile + 4, gFakeDrive.lostFrom = kOneFile + 1234567;
+          gFakeDrive.lostTo = gFakeDrive.lostFrom + 32769; },
+     kJobFailed, {"AAA", "AAB", "AAC", "AAD", "AAE"}, {kNotKept}, {}},
+    {"the fill's last sector lost", [] { gFakeDrive.freeSectors = 2847, gFakeDrive.lostFrom = 2846, gFakeDrive.lostTo = 2847; },
+     kJobFailed, {"AAA"}, {kNotKept}, {}},
+    {"a fill file that cannot be read back is named", [] { gFakeDrive.freeSectors = 2847, gFakeDrive.failReadAt = 2; },
+     kJobFailed, {"AAA"}, {"Error reading file [" + Name("AAA") + "]"}, {}},
     {"no medium: nothing is opened", [] { gFakeDrive.present = false; },
      kJobMeasureFailed, {}, {"Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}},
     {"NTFS: small fill files take the free records of the file table, and give them to the names step",
@@ -266,13 +280,38 @@ const Row kRows[] = {
       "Estimating the time left", "About 13 s left (3.1 MB/s)", "About 12 s left (3.1 MB/s)", "About 11 s left (3.1 MB/s)", "About 10 s left (3.1 MB/s)",
       "About 9 s left (3.1 MB/s)", "About 8 s left (3.1 MB/s)", "About 7 s left (3.1 MB/s)", "About 6 s left (3.1 MB/s)",
       "About 5 s left (3.1 MB/s)", "About 4 s left (3.1 MB/s)", "About 3 s left (3.1 MB/s)", "About 2 s left (3.1 MB/s)",
-      "About 1 s left (3.1 MB/s)", "Flushing the fill files to the drive: 0 of 1",
+      "About 1 s left (3.1 MB/s)", "Flushing the fill files to the drive: 0 of 1", "Checking what the drive kept: 0 of 48 MB",
       "Names of deleted files: 1 folder, 0 entries", "Deleting the fill files: 0 of 1", "48.8 MB written in 15 s (3.1 MB/s)"}},
     {"a Stop given before the first write is honoured after it",
      [] { gFakeDrive.freeSectors = 100000, gRunState.stopRequest = 1; },
      kJobStopped, {"AAA"}, {"Operation was stopped"}, {{256, 1}}},
 };
 // clang-format on
+
+// A success read back from the medium, in whole sectors, the first and the
+// last sector of every fill file, and a block in every 16 MiB of the fill.
+void ExpectReadBack() {
+    EXPECT_EQ(gFakeDrive.misalignedReads, 0);
+    auto read = [](unsigned long long sector) {
+        return std::any_of(gFakeDrive.readBack.begin(), gFakeDrive.readBack.end(),
+                           [&](const auto& r) { return r.first <= sector && sector < r.second; });
+    };
+    std::vector<unsigned long long> starts(1, 0);
+    unsigned long long end = 0;
+    for (const auto& span : gFakeDrive.fillSpans) {
+        EXPECT_TRUE(read(span.second.first) && read(span.second.second - 1)) << span.first;
+        end = std::max(end, span.second.second);
+    }
+    for (const auto& r : gFakeDrive.readBack) {
+        starts.push_back(r.first);
+    }
+    starts.push_back(end);
+    std::sort(starts.begin(), starts.end());
+    for (size_t i = 1; i < starts.size(); ++i) {
+        EXPECT_LE(starts[i] - starts[i - 1], 32768u)
+            << "no block read in 16 MiB from sector " << starts[i - 1];
+    }
+}
 
 TEST(FillLoop, EveryWayADriveCanBehave) {
     static char buffer[kMessageBufferSize];
@@ -423,6 +462,7 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         }
         if (succeeded) {
             EXPECT_EQ(gFakeDrive.oldSectors, 0u) << "what the run's folders gave back is written again";
+            ExpectReadBack();
         }
         Lines names, deleted; // this run's files; an earlier run's were named in the log
         for (const char* c : row.files) {

@@ -64,6 +64,7 @@ const Row kRows[] = {
 
     {"an earlier run's files", Step(kStepLeftovers, 1, 0), "Looking for files of an earlier run: 1 folder"},
     {"flushing", Step(kStepFlush, 2, 5), "Flushing the fill files to the drive: 2 of 5"},
+    {"the check", Step(kStepCheck, 1204, 30517), "Checking what the drive kept: 1,204 of 30,517 MB"},
     {"free records", Step(kStepRecords, 1234567, 0), "Free records of the file table: 1,234,567"},
     {"names: plural", Step(kStepNames, 37, 1204), "Names of deleted files: 37 folders, 1,204 entries"},
     {"names: singular", Step(kStepNames, 1, 1), "Names of deleted files: 1 folder, 1 entry"},

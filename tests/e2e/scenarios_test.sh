@@ -64,7 +64,7 @@ ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 # The 32-bit build runs the rows where the builds can differ (the engine and
 # the file layer on every file system once, threads, semaphores, HTML Help's
 # calls, the program's imports); the others test logic that both share.
-WIN32_ROWS='^(exFAT stick|ext2 stick|NTFS stick|FAT32 stick|a run killed in the names|the stick is pulled out during the names|a slow stick|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
+WIN32_ROWS='^(exFAT stick|ext2 stick|NTFS stick|FAT32 stick|a run killed in the names|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
 [ "$TESS_LOADER" = "$WINE32" ] && [ -z "$ONLY" ] && ONLY=$WIN32_ROWS
 SHOTS="$TESS_BIN/screenshots" MARKER="TESSARINE-E2E-SECRET-$$" CONFIRM="Tessarine by the Tessarine authors"
 BACK="$TESS_MNT/back"
@@ -87,12 +87,15 @@ FAT32 stick chosen in the list | stick fat32 1 | list | ok yes wait check quit |
 a power cut right after the names step: the old names are gone from the medium | stick fat32 2 | cmd | ok powercut stop quit | code=0,1 stick=image
 a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check quit | last=Operation succeeded code=0 left=0 outside=same
 the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
+worn flash, from near the start: the zeros are not kept, no success | faulty 48 lose-after=2000000 | list | ok yes wait check stop quit | last=Drive G: did not keep the zeros written to it: its free space may still hold deleted data state=01011 code=1 left=0
+worn flash, from the middle of the fill | faulty 48 lose-after=24000000 | cmd | ok wait check stop quit | last=Drive g: did not keep the zeros written to it: its free space may still hold deleted data code=1 left=0
+worn flash, within the last 16 MiB of the fill | faulty 48 lose-after=44000000 | cmd | ok wait check stop quit | last=Drive g: did not keep the zeros written to it: its free space may still hold deleted data code=1 left=0
 failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
 the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete (file|folder|[0-9]+ files in folder) \[G:\\.* state=01011 code=1
 the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system has=^Cannot delete file \[G: state=01011 code=1
-a slow stick to the end: the time left, then the summary | faulty 24 mbps=3 | cmd | ok timeleft shot:time-left wait check quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ code=0 left=0 free=same
+a slow stick to the end, read back from the medium: the time left, then the summary | faulty 24 mbps=3 direct-io | cmd | ok timeleft shot:time-left wait check quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ code=0 left=0 free=same
 a slow stick: Stop, then Quit at once | faulty 16 mbps=0.05 | cmd | ok writing stop quit | code=1 left=0 free=same
 no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
 write-protected medium | ro 8 | list | ok yes wait check stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1

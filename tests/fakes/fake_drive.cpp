@@ -100,6 +100,28 @@ bool QueryFreeBytes(const char*, unsigned long long* freeBytes) {
     return true;
 }
 
+unsigned QuerySectorSize(const char*) {
+    return gFakeDrive.sectorSize;
+}
+
+int FileSeek(HANDLE handle, DWORD, long long distance) { // from the start
+    FakeFile* file = FileOf(handle);
+    return file != nullptr ? (file->readBytes = static_cast<unsigned long long>(distance), 0) : -1;
+}
+
+HANDLE FileOpenUnbuffered(const char* name) {
+    auto it = gFakeDrive.files.find(name);
+    if (!gFakeDrive.present || it == gFakeDrive.files.end() || it->second.folder) {
+        return nullptr;
+    }
+    it->second.open = true;
+    it->second.readBytes = 0;
+    gFakeDrive.openOrder.push_back(name);
+    gFakeDrive.unbuffered.resize(gFakeDrive.openOrder.size());
+    gFakeDrive.unbuffered.back() = true;
+    return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
+}
+
 void QueryFileSystemName(const char*, char* name, unsigned size) {
     const char* shown = gFakeDrive.reportedName != nullptr ? gFakeDrive.reportedName : gFakeDrive.fileSystem;
     lstrcpynA(name, shown, static_cast<int>(size));
@@ -184,6 +206,22 @@ unsigned FileRead(void* buffer, unsigned size, unsigned count, HANDLE handle) {
     unsigned long long left = file->sectors * 512 - file->readBytes;
     unsigned got = static_cast<unsigned>(std::min<unsigned long long>(left, size * count));
     memset(buffer, 0, got);
+    size_t index = reinterpret_cast<size_t>(handle) - 0x100;
+    if (index < gFakeDrive.unbuffered.size() && gFakeDrive.unbuffered[index]) {
+        if (++gFakeDrive.mediumReads == gFakeDrive.failReadAt) {
+            return 0;
+        }
+        unsigned align = std::max(gFakeDrive.sectorSize, 512u);
+        gFakeDrive.misalignedReads += (file->readBytes % align != 0 || size * count % align != 0 ||
+                                       reinterpret_cast<size_t>(buffer) % align != 0)
+                                          ? 1
+                                          : 0;
+        unsigned long long first = file->firstTaken + file->readBytes / 512, end = first + got / 512;
+        gFakeDrive.readBack.push_back({first, end});
+        if (first < gFakeDrive.lostTo && end > gFakeDrive.lostFrom) {
+            memset(buffer, 0x5a, got); // what the cells held before
+        }
+    }
     file->readBytes += got;
     if (file->dataAtEnd && got != 0 && file->readBytes == file->sectors * 512) {
         static_cast<char*>(buffer)[got - 1] = 1;
@@ -243,6 +281,11 @@ int FileClose(HANDLE handle) {
         return -1;
     }
     file->open = false;
+    std::string name = gFakeDrive.openOrder[reinterpret_cast<size_t>(handle) - 0x100];
+    if (file->written && file->sectors != 0) {
+        gFakeDrive.fillSpans.emplace(name,
+                                     std::make_pair(file->firstTaken, file->firstTaken + file->sectors));
+    }
     return 0;
 }
 
@@ -302,6 +345,7 @@ unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE han
     if (written == 0) {
         return 0; // a full drive fails the write
     }
+    file->firstTaken = file->sectors == 0 ? gFakeDrive.taken : file->firstTaken;
     file->sectors += written;
     gFakeDrive.oldSectors -= std::min<unsigned long long>(gFakeDrive.oldSectors, written);
     file->flushed = false, file->written = true;

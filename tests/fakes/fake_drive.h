@@ -19,7 +19,8 @@ struct FakeFile {
     bool dataAtEnd = false, inUse = false, undeletable = false, folder = false;
     size_t firstEntry = 0, setSize = 0; // its exFAT entries
     unsigned long long readBytes = 0;
-    bool written = false; // an empty file's entry is flushed with its folder's
+    bool written = false;              // an empty file's entry is flushed with its folder's
+    unsigned long long firstTaken = 0; // where its sectors begin in the drive's writes
 };
 
 // A folder of the drive ("E:\\docs\\"; the root is "E:\\"): on a full drive it
@@ -88,6 +89,18 @@ struct FakeDrive {
         unflushedEntries;         // of the empty ones, by folder: a later flush there writes them
     int dirtyWrites = 0;          // writes of sectors that were not all zeros
     long long newFolderRoom = -1; // NTFS: the names a new folder's index takes
+    // Worn flash: of the drive's writes (counted in sectors, in order), those
+    // from lostFrom to lostTo are acknowledged and never kept, and a read
+    // from the medium gives back old contents there; a read from the cache
+    // gives the zeros written.
+    unsigned long long lostFrom = 0, lostTo = 0;
+    int failReadAt = -1; // the n-th read from the medium (1-based) fails
+    int mediumReads = 0, misalignedReads = 0;
+    unsigned sectorSize = 512;
+    std::vector<std::pair<unsigned long long, unsigned long long>>
+        readBack; // (first, end) in the drive's writes
+    std::map<std::string, std::pair<unsigned long long, unsigned long long>> fillSpans; // at the first close
+    std::vector<bool> unbuffered;                                                       // by handle
 };
 
 extern FakeDrive gFakeDrive;

@@ -6,7 +6,12 @@ through to a folder, but for its faults. faultfs.py FOLDER MOUNTPOINT FAULT...
   free-bias=BLOCKS   reports BLOCKS (4 KiB, negative: fewer) more free space
   refuse-delete      no file can be deleted (EACCES)
   vanish=BYTES       every call fails (EIO) once BYTES were written
-  mbps=N             writes at N MB/s, like a USB stick
+  mbps=N             writes at N MB/s and reads at twice that, like a USB stick
+  lose-after=BYTES   worn flash: writes once BYTES were written are acknowledged
+                     and never kept, and reading them gives old contents
+  direct-io          every read reaches this layer, past the page cache, as a
+                     read of Windows' FILE_FLAG_NO_BUFFERING reaches the medium
+                     (lose-after implies it)
 """
 import errno
 import os
@@ -17,6 +22,7 @@ import time
 from fusepy import FUSE, FuseOSError, Operations
 
 BLOCK = 4096
+OLD = b"what the worn cells held "  # what a read of a lost write gives
 STAT = ("st_atime", "st_ctime", "st_gid", "st_mode", "st_mtime", "st_nlink", "st_size", "st_uid", "st_blocks")
 # Calls passed through as they are: (path, arguments...).
 PASS = {
@@ -25,7 +31,6 @@ PASS = {
     "getattr": lambda path, fh=None: {k: getattr(os.lstat(path), k) for k in STAT},
     "readdir": lambda path, fh: [".", ".."] + os.listdir(path),
     "create": lambda path, mode, fi=None: os.open(path, os.O_WRONLY | os.O_CREAT | os.O_TRUNC, mode),
-    "read": lambda path, size, offset, fh: os.pread(fh, size, offset),
     "truncate": lambda path, length, fh=None: os.truncate(path if fh is None else fh, length),
     "fsync": lambda path, datasync, fh: os.fsync(fh),
     "flush": lambda path, fh: 0,
@@ -66,13 +71,24 @@ class FaultFS(Operations):
                 "f_bfree": free, "f_bavail": free, "f_files": sv.f_files, "f_ffree": sv.f_ffree,
                 "f_favail": sv.f_favail, "f_namemax": 255}
 
+    def throttle(self, count, rate):  # under the mutex: the medium does one thing at a time
+        if "mbps" in self.faults:
+            self.ready = max(self.ready, time.monotonic()) + count / (float(self.faults["mbps"]) * rate * 1e6)
+            time.sleep(max(0.0, self.ready - time.monotonic()))
+
+    def read(self, path, size, offset, fh):
+        with self.mutex:
+            data = os.pread(fh, size, offset)
+            self.throttle(len(data), 2)
+        return data
+
     def write(self, path, data, offset, fh):
         if self.reached("fail-writes"):
             _fail(errno.EIO)
         with self.mutex:
-            if "mbps" in self.faults:
-                self.ready = max(self.ready, time.monotonic()) + len(data) / (float(self.faults["mbps"]) * 1e6)
-                time.sleep(max(0.0, self.ready - time.monotonic()))
+            self.throttle(len(data), 1)
+            if self.reached("lose-after"):
+                data = (OLD * (len(data) // len(OLD) + 1))[:len(data)]
             count = os.pwrite(fh, data, offset)
             self.written += count
         return count
@@ -86,4 +102,5 @@ if __name__ == "__main__":
     # hard_remove: a file deleted while open is deleted here too, not hidden
     # by a rename that no fault would refuse.
     FUSE(FaultFS(os.path.realpath(sys.argv[1]), faults), sys.argv[2], foreground=True, nothreads=False,
-         big_writes=True, max_write=131072, default_permissions=False, hard_remove=True)
+         big_writes=True, max_write=131072, default_permissions=False, hard_remove=True,
+         direct_io="direct-io" in faults or "lose-after" in faults)
