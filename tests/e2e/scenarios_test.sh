@@ -263,7 +263,11 @@ step() {
     yes) tess_check "the question comes; Yes" drv answer "$CONFIRM" 1 20000 ;;
     stop) press 217; sleep 0.3
       tess_equal "Stop enables Quit" 01 "$(drv state "$W" | cut -c 2-3)" ;;
-    quit) press 105 ;;
+    quit) press 105 # a mouse click that did not reach the window (seen twice in a long run) is pressed again
+      for _ in $(seq 50); do kill -0 "$TESS_PID" 2>/dev/null || break; sleep 0.2; done
+      if kill -0 "$TESS_PID" 2>/dev/null && drv state "$W" >/dev/null 2>&1; then
+        echo "     (Quit's mouse click left the window open: pressed by the driver)"; drv click "$W" 105
+      fi ;;
     done) tess_check "the run ends" wait_match 400 '.* written in .*' status "$W"; settle ;;
     leave) [ "$(drv state "$W" | cut -c 2)" = 1 ] && press 217; sleep 0.3; press 105 ;; # Stop first after a failure
     help) press 106; BY_DRIVER=yes; sleep 1 ;; # the viewer may lie over the window
