@@ -193,9 +193,18 @@ unsigned CountFillFiles(const FillFileNode* first) {
     return count;
 }
 
+namespace {
+
+// A small file of the steps after the fill: a padded name, in any folder.
 bool IsSmallFile(const FillFileNode* node) {
     const char* name = strrchr(node->Name, '\\');
     return name != nullptr && IsPaddedName(name + 1);
+}
+
+} // namespace
+
+bool IsFillFileNode(const FillFileNode* node) {
+    return !IsFolderNode(node) && !IsSmallFile(node);
 }
 
 namespace {
@@ -328,7 +337,7 @@ unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progres
     *tail = nullptr;
     for (FillFileNode** at = head; *at != nullptr;) {
         FillFileNode* node = *at;
-        if (IsFolderNode(node) || IsSmallFile(node)) {
+        if (!IsFillFileNode(node)) {
             *at = node->Next;
             node->Next = nullptr;
             *ownEnd = node;

@@ -68,8 +68,9 @@ unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progres
 // A folder of the run's own: its path ends in a backslash.
 bool IsFolderNode(const FillFileNode* node);
 
-// A small file of the steps after the fill: a padded name, in any folder.
-bool IsSmallFile(const FillFileNode* node);
+// A fill file of the root, neither a folder of the run's own nor a small file
+// of the steps after the fill.
+bool IsFillFileNode(const FillFileNode* node);
 
 unsigned CountFillFiles(const FillFileNode* first);
 

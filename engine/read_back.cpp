@@ -70,7 +70,7 @@ FillEnd CheckWhatTheDriveKept(const FillFileNode* unopened, char* last, size_t s
     ShowStepStatus(kStepCheck, 0, static_cast<long long>(totalMb));
     for (const FillFileNode* node = gWorker.fillListHead; node != nullptr && end == kFillComplete;
          node = node->Next) {
-        if (node == unopened || IsFolderNode(node) || IsSmallFile(node)) {
+        if (node == unopened || !IsFillFileNode(node)) {
             continue;
         }
         lstrcpynA(last, node->Name, static_cast<int>(size));
