@@ -27,13 +27,6 @@ inline std::string MakeScratchFolder(const char* name) {
     return folder + "\\";
 }
 
-inline void WriteWholeFile(const std::string& path, const std::string& contents) {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-    DWORD written = 0;
-    WriteFile(file, contents.data(), static_cast<DWORD>(contents.size()), &written, nullptr);
-    CloseHandle(file);
-}
-
 inline std::string ReadWholeFile(const std::string& path) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                               OPEN_EXISTING, 0, nullptr);
