@@ -32,6 +32,7 @@
 #include "engine/path_text.h"
 #include "engine/run_status.h"
 #include "frame/handshake.h"
+#include "frame/run_signals.h"
 #include "frame/run_state.h"
 #include "ui/control_ids.h"
 #include "ui/gauge.h"
@@ -227,7 +228,9 @@ FillEnd FillFreeSpace(bool quiet = false) {
             return end;
         }
         if (!quiet) {
-            DrawGauge(ProgressPercent(gWorker.totalSectors, gWorker.remainingSectors), 100, 'W');
+            unsigned percent = ProgressPercent(gWorker.totalSectors, gWorker.remainingSectors);
+            DrawGauge(percent, 100, 'W');
+            SignalFillProgress(percent);
             ShowStepStatus(kStepFill, gWorker.writtenSectors, gWorker.remainingSectors);
         }
         if (gRunState.stopRequest.load(std::memory_order_relaxed) != 0) {
@@ -264,6 +267,7 @@ JobOutcome ConcludeFill(FillEnd end) {
     // The extra file after an exact fill may never have been made.
     const FillFileNode* unopened = gWorker.fillFile == nullptr ? gWorker.fillListTail : nullptr;
     if (end != kFillStopped) {
+        SignalLaterSteps();
         ShowStepStatus(kStepFlush, 0, CountFillFiles(gWorker.fillListHead));
     }
     if (!CloseFillFile(end != kFillStopped)) {
@@ -428,19 +432,21 @@ FillEnd TopUpFreedSpace(char* last, size_t size) {
 
 JobOutcome RunCleaningJob() {
     memset(&gWorker, 0, sizeof gWorker);
+    SignalRunBegins();
     StartRunStatus();
     LogLine("Cleaning un-used sectors on drive %s", gRunState.selectedDrive);
     snprintf(gWorker.rootPath, sizeof gWorker.rootPath, "%s\\", gRunState.selectedDrive);
     gWorker.writeBuffer = static_cast<char*>(calloc(1, kWriteBufferSize));
+    JobOutcome outcome = kJobFailed;
     if (gWorker.writeBuffer == nullptr) {
         LogLine("Out of memory");
-        ShowRunSummary(kJobFailed, 0);
-        return kJobFailed;
+    } else {
+        outcome = CleanDrive();
+        free(gWorker.writeBuffer);
+        gWorker.writeBuffer = nullptr;
     }
-    JobOutcome outcome = CleanDrive();
-    free(gWorker.writeBuffer);
-    gWorker.writeBuffer = nullptr;
     ShowRunSummary(outcome, gWorker.writtenSectors * kSectorSize);
+    SignalRunEnds(outcome == kJobSucceeded);
     return outcome;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/clock.h"
 #include "engine/file_access.h"
 #include "engine/free_space.h"
+#include "frame/run_signals.h"
 #include "frame/run_state.h"
 #include "ui/gauge.h"
 #include "ui/message_log.h"
@@ -17,6 +18,7 @@ FakeDrive gFakeDrive;
 std::vector<std::string> gLoggedLines;
 std::vector<GaugeCall> gGaugeCalls;
 std::vector<StatusCall> gStatusLines;
+std::vector<std::string> gSignals;
 
 void AddLogLine(const char* text) {
     gLoggedLines.push_back(text);
@@ -28,6 +30,22 @@ void DrawGauge(unsigned value, unsigned maximum, char letter) {
 
 void ShowStatusLine(const char* text) {
     gStatusLines.push_back({text, gFakeDrive.clock});
+}
+
+void SignalRunBegins() {
+    gSignals.push_back("begins");
+}
+
+void SignalFillProgress(unsigned percent) {
+    gSignals.push_back(std::to_string(percent));
+}
+
+void SignalLaterSteps() {
+    gSignals.push_back("later");
+}
+
+void SignalRunEnds(bool succeeded) {
+    gSignals.push_back(succeeded ? "succeeded" : "failed");
 }
 
 DWORD ClockMilliseconds() {

@@ -116,5 +116,8 @@ struct StatusCall {
     DWORD at;
 };
 extern std::vector<StatusCall> gStatusLines;
+// What the run told Windows: "begins", the fill's percent, "later", and
+// "succeeded" or "failed".
+extern std::vector<std::string> gSignals;
 
 #endif
