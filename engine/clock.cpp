@@ -5,3 +5,7 @@
 DWORD ClockMilliseconds() {
     return GetTickCount();
 }
+
+void PauseMilliseconds(DWORD ms) {
+    Sleep(ms);
+}

@@ -7,5 +7,7 @@
 #include <windows.h>
 
 DWORD ClockMilliseconds();
+// The worker waits, for another program or a drive.
+void PauseMilliseconds(DWORD ms);
 
 #endif

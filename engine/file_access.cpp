@@ -2,6 +2,8 @@
 // place (and in place of free_space.cpp).
 #include "engine/file_access.h"
 
+#include "engine/clock.h"
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -43,13 +45,21 @@ wchar_t* WithoutTrailingSlash(wchar_t* wide) {
 }
 
 // CreateFileW on the wide form of name; GetLastError tells why it failed.
+// Patient, a sharing violation is waited out for a while.
 HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD disposition,
-                    DWORD flags = FILE_ATTRIBUTE_NORMAL) {
+                    DWORD flags = FILE_ATTRIBUTE_NORMAL, bool patient = true) {
     wchar_t* wide = WidePath(name);
     if (wide == nullptr) {
         return nullptr;
     }
+    enum : DWORD { kStepMs = 50 };
     HANDLE file = CreateFileW(wide, access, share, nullptr, disposition, flags, nullptr);
+    for (DWORD waited = 0; patient && file == INVALID_HANDLE_VALUE &&
+                           GetLastError() == ERROR_SHARING_VIOLATION && waited < kSharingWaitMs;
+         waited += kStepMs) {
+        PauseMilliseconds(kStepMs);
+        file = CreateFileW(wide, access, share, nullptr, disposition, flags, nullptr);
+    }
     FreeKeepingError(wide);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
@@ -177,7 +187,7 @@ int FileFlush(HANDLE file) {
 }
 
 HANDLE FileOpenAlone(const char* name) {
-    return CreateByPath(name, GENERIC_READ, 0, OPEN_EXISTING);
+    return CreateByPath(name, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, false);
 }
 
 namespace {
@@ -226,15 +236,17 @@ bool FileExists(const char* path) {
     return AttributesOf(path) != INVALID_FILE_ATTRIBUTES;
 }
 
-void FileRemove(const char* path) {
+bool FileRemove(const char* path) {
     wchar_t* wide = WidePath(path);
-    if (wide != nullptr) {
-        DeleteFileW(wide);
-        free(wide);
+    if (wide == nullptr) {
+        return false;
     }
+    bool taken = DeleteFileW(wide) != 0 || GetLastError() == ERROR_SHARING_VIOLATION;
+    free(wide);
+    return taken;
 }
 
-bool FileDelete(const char* path, bool large) {
+bool FileDelete(const char* path, bool large, bool* taken) {
     // A large file is emptied before it goes, by this thread: Wine frees a
     // deleted file's clusters in its server, where a file of 2 GiB would hold
     // up every thread's calls (the window's too) for a tenth of a second.
@@ -247,7 +259,10 @@ bool FileDelete(const char* path, bool large) {
         SetEndOfFile(file);
         CloseHandle(file);
     }
-    FileRemove(path);
+    bool removed = FileRemove(path);
+    if (taken != nullptr) {
+        *taken = removed;
+    }
     return IsGone(path);
 }
 

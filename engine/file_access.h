@@ -28,6 +28,10 @@ enum : unsigned { kMaxPathBytes = 32767 * 3 + 1, kMaxNameBytes = 255 * 3 + 1 };
 // with the error set, when path is no valid UTF-8 or memory runs out.
 wchar_t* WidePath(const char* path);
 
+// An open that another program's handle refuses (a sharing violation: a
+// scanner reading the file just written) is tried again for up to
+// kSharingWaitMs before it fails.
+enum : DWORD { kSharingWaitMs = 2000 };
 HANDLE FileOpen(const char* name, const char* mode);
 // An existing file opened for reading from the medium, past the cache
 // (FILE_FLAG_NO_BUFFERING): reads must start and end on whole sectors, into a
@@ -63,16 +67,21 @@ void FileFindClose(HANDLE find);
 
 // True when the file is gone: deleted, or never there (a fill file that
 // could not be created). A drive that cannot be asked, or is no longer
-// there, keeps its files. A file that may be large is emptied first.
-bool FileDelete(const char* path, bool large = true);
+// there, keeps its files. A file that may be large is emptied first. taken,
+// when given, tells whether the deletion may yet be carried out (see
+// FileRemove).
+bool FileDelete(const char* path, bool large = true, bool* taken = nullptr);
 // A new folder (path may end in a backslash); false, with the error set,
 // when it is not made.
 bool FolderMake(const char* path);
 // True when the folder is gone; only an empty folder is deleted.
 bool FolderDelete(const char* path);
 // The deletion alone: whether the file is gone is for the caller to prove
-// (DeleteFillFiles lists the folder once for a run of files).
-void FileRemove(const char* path);
+// (DeleteFillFiles lists the folder once for a run of files). True when
+// Windows took it, or another program's handle refused it for now: a file
+// that another program holds open (an on-access scanner, an indexer) stays
+// listed until that program lets go ("delete pending").
+bool FileRemove(const char* path);
 // Once a drive is gone, every path of it is "not found": that proves
 // nothing. False when the root of path's drive ("e:\\") is not there.
 bool DriveOfPathIsThere(const char* path);

@@ -11,6 +11,7 @@
 
 #include <windows.h>
 
+#include "engine/clock.h"
 #include "engine/file_access.h"
 #include "engine/fill_plan.h"
 #include "engine/path_text.h"
@@ -152,6 +153,7 @@ FillFileNode* NewFillFileNode(const char* path) {
     memcpy(node->Name, path, size);
     node->Next = nullptr;
     node->Left = false;
+    node->Pending = false;
     return node;
 }
 
@@ -218,8 +220,9 @@ bool InOneFolder(const char* a, const char* b) {
 // shows. Under Wine a lookup of a name that is not there reads the whole
 // folder, so one listing proves a run of deletions, where a lookup per file
 // cost a read of the folder per file. A folder that cannot be listed, or a
-// drive that is gone (every path is "not found" then), proves nothing.
-void MarkThoseLeft(FillFileNode* first, const FillFileNode* end) {
+// drive that is gone (every path is "not found" then), proves nothing: false
+// then.
+bool MarkThoseLeft(FillFileNode* first, const FillFileNode* end) {
     static char pattern[kMaxPathBytes + 2];
     size_t folder = FolderLength(first->Name);
     snprintf(pattern, sizeof pattern, "%.*s*", static_cast<int>(folder), first->Name);
@@ -239,6 +242,40 @@ void MarkThoseLeft(FillFileNode* first, const FillFileNode* end) {
     }
     if (find != nullptr) {
         FileFindClose(find);
+    }
+    return listed;
+}
+
+// Files whose deletion was taken while another program holds them stay
+// listed until it lets go: they are waited for, tried and proved again, for
+// up to kPendingWaitMs a folder before they count as left.
+enum : DWORD { kPendingWaitMs = 10000, kPendingStepMs = 200 };
+void WaitForPending(FillFileNode* first, const FillFileNode* end, bool small) {
+    DWORD start = ClockMilliseconds();
+    for (;;) {
+        unsigned pending = 0;
+        for (const FillFileNode* node = first; node != end; node = node->Next) {
+            pending += node->Left && node->Pending ? 1 : 0;
+        }
+        DWORD waited = ClockMilliseconds() - start;
+        if (pending == 0 || waited >= kPendingWaitMs) {
+            return;
+        }
+        ShowStepStatus(kStepPending, pending, (kPendingWaitMs - waited + 999) / 1000);
+        PauseMilliseconds(kPendingStepMs);
+        gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
+        for (FillFileNode* node = first; node != end; node = node->Next) {
+            if (node->Left && node->Pending) {
+                if (small) {
+                    FileRemove(node->Name); // refused by a sharing violation, it may be taken now
+                } else {
+                    node->Left = !FileDelete(node->Name, false);
+                }
+            }
+        }
+        if (small && !MarkThoseLeft(first, end)) {
+            return; // the drive is gone: nothing to wait for
+        }
     }
 }
 
@@ -289,10 +326,10 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     unsigned left = 0, inFolder = 0, done = 0, total = progress ? CountFillFiles(first) : 0;
     char* lastLeft = nullptr; // the path of the last file that stays
     while (first != nullptr) {
-        // A fill file alone, or the small files of one folder together.
+        // The fill files of a folder together, or its small files.
         bool small = IsSmallFile(first);
         FillFileNode* end = first->Next;
-        while (small && end != nullptr && IsSmallFile(end) && InOneFolder(first->Name, end->Name)) {
+        while (end != nullptr && IsSmallFile(end) == small && InOneFolder(first->Name, end->Name)) {
             end = end->Next;
         }
         for (FillFileNode* node = first; node != end; node = node->Next) {
@@ -301,13 +338,13 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
             }
             gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
             if (small) {
-                FileRemove(node->Name);
+                node->Pending = FileRemove(node->Name);
             } else {
-                node->Left = !FileDelete(node->Name, true);
+                node->Left = !FileDelete(node->Name, true, &node->Pending);
             }
         }
-        if (small) {
-            MarkThoseLeft(first, end);
+        if (!small || MarkThoseLeft(first, end)) {
+            WaitForPending(first, end, small);
         }
         for (FillFileNode* next; first != end; first = next) {
             next = first->Next;

@@ -5,7 +5,8 @@
 struct FillFileNode {
     char* Name; // full path, owned by the node; a folder's ends in a backslash
     FillFileNode* Next;
-    bool Left; // still on the drive after its deletion
+    bool Left;    // still on the drive after its deletion
+    bool Pending; // its deletion was taken (or refused for now): it may yet go
 };
 
 // kNameCount: the counter's names, AAA to ZZZ.

@@ -150,6 +150,10 @@ void FormatStepStatus(RunStep step, unsigned long long done, unsigned long long 
     case kStepDeletion:
         snprintf(out, size, "Deleting the fill files: %s of %s", a, b);
         return;
+    case kStepPending:
+        Counted(done, "file", "files", a, sizeof a);
+        snprintf(out, size, "Waiting for another program to let go of %s: up to %s s", a, b);
+        return;
     case kStepNone:
     case kStepFill:
         break;

@@ -17,7 +17,8 @@ enum RunStep {
     kStepCheck,
     kStepRecords,
     kStepNames,
-    kStepDeletion
+    kStepDeletion,
+    kStepPending
 };
 
 // The fill's progress at its last renewals, about one a second: the time
@@ -35,7 +36,8 @@ RateWindow AddRateSample(RateWindow window, unsigned long long ms, unsigned long
 // window spans kFirstEstimateMs.
 void FormatTimeLeft(const RateWindow& window, long long sectorsLeft, char* out, size_t size);
 // "Names of deleted files: 37 folders, 1,204 entries", "Deleting the fill
-// files: 1,310 of 2,787": a step after the fill and its counts.
+// files: 1,310 of 2,787", "Waiting for another program to let go of 3
+// files: up to 9 s": a step after the fill and its counts.
 void FormatStepStatus(RunStep step, unsigned long long done, unsigned long long total, char* out,
                       size_t size);
 // "14.9 GB written in 24 min 10 s (10.3 MB/s)", after a stop or a failure

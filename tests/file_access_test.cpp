@@ -12,6 +12,12 @@
 
 namespace {
 
+DWORD WINAPI CloseLater(void* handle) {
+    Sleep(300);
+    CloseHandle(handle);
+    return 0;
+}
+
 // The modes the engine uses, against real files: "wb" empties a file it
 // reuses, "r" needs one; a file held open without leave to delete stays,
 // and that is told.
@@ -50,9 +56,18 @@ TEST(FileAccess, ModesDeletionAndElements) {
     EXPECT_EQ(FileClose(file), -1) << "closed twice";
     EXPECT_EQ(FileFlush(file), -1);
     HANDLE alone = FileOpenAlone(path.c_str());
-    EXPECT_EQ(FileOpen(path.c_str(), "r"), nullptr) << "opened alone";
+    DWORD start = GetTickCount();
+    EXPECT_EQ(FileOpenAlone(path.c_str()), nullptr) << "opened alone";
+    EXPECT_LT(GetTickCount() - start, 1000u) << "the test for another's handle does not wait";
     EXPECT_FALSE(FileDelete(path.c_str())) << "held open: it stays";
-    CloseHandle(alone);
+    // A handle that lets go within the wait, as a scanner's does: the open is
+    // tried again until it can be had.
+    HANDLE closer = CreateThread(nullptr, 0, CloseLater, alone, 0, nullptr);
+    file = FileOpen(path.c_str(), "r");
+    EXPECT_NE(file, nullptr) << "a sharing violation of 300 ms waited out";
+    FileClose(file);
+    WaitForSingleObject(closer, INFINITE);
+    CloseHandle(closer);
     EXPECT_TRUE(FileDelete(path.c_str()));
     EXPECT_FALSE(FileExists(path.c_str()));
     EXPECT_TRUE(FileDelete(path.c_str())) << "a missing file is gone too";

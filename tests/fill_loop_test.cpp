@@ -87,9 +87,10 @@ struct Row {
 
 // clang-format off
 const Row kRows[] = {
-    {"diskette: 11 chunks, one of 31, then a write that gets nothing and a last single sector",
-     [] { gFakeDrive.freeSectors = 2847; },
-     kJobSucceeded, {"AAA"}, {kSucceeded}, {{256, 11}, {31, 1}, {256, 1}, {1, 1}}},
+    {"diskette (Windows names it FAT): 11 chunks, one of 31, a write that gets nothing, a last sector; each free entry once",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "FAT", gFakeDrive.folders["E:\\"].freeEntries = 3; },
+     kJobSucceeded, {"AAA"}, {kNamesStart, "3 free entries of folders were overwritten", kSucceeded},
+     {{256, 11}, {31, 1}, {256, 1}, {1, 1}}, 0, {}, 0, {}, 22},
     {"exactly one chunk", [] { gFakeDrive.freeSectors = 256; },
      kJobSucceeded, {"AAA"}, {kSucceeded}, {{256, 2}, {1, 1}}},
     {"one sector", [] { gFakeDrive.freeSectors = 1; },
@@ -240,6 +241,15 @@ const Row kRows[] = {
           gFakeDrive.folders["E:\\gone\\"].refuses = ERROR_PATH_NOT_FOUND; },
      kJobSucceeded, {"AAA"}, {kNamesStart, "Folder [E:\\sys\\] cannot be written: the names of files deleted in it may be left",
                               "6 free entries of folders were overwritten", kSucceeded}, {}},
+    {"an on-access scanner holds each file for 1.5 s after its close: every folder's deletions are waited for",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
+          gFakeDrive.folders["E:\\docs\\"].freeEntries = 3, gFakeDrive.holdMs = 1500; },
+     kJobSucceeded, {"AAA"}, {kNamesStart, "5 free entries of folders were overwritten", kSucceeded}, {}},
+    {"a scanner that holds the fill file longer than the wait: that file named, no success",
+     [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
+          gFakeDrive.folders["E:\\docs\\"].freeEntries = 3, gFakeDrive.holdMs = 1500;
+          gFakeDrive.holdLongAt = 1, gFakeDrive.holdLongMs = 20000; },
+     kJobFailed, {"AAA"}, {kNamesStart, "5 free entries of folders were overwritten", "Cannot delete file [" + Name("AAA") + "]"}, {}, 1},
     {"a name of the later steps that is taken (here by a folder): the next one is made",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
           gFakeDrive.files[Padded("AAB", kMaxPaddedLength)].folder = true;
@@ -408,6 +418,11 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
         EXPECT_TRUE(std::regex_match(gStatusLines.back().text,
                                      std::regex(how + std::string("[0-9.]+ [KMG]B written in .*"))))
             << gStatusLines.back().text;
+        if (gFakeDrive.holdMs != 0) { // the user is told what the run waits for
+            EXPECT_TRUE(std::any_of(gStatusLines.begin(), gStatusLines.end(), [](const StatusCall& call) {
+                return call.text.rfind("Waiting for another program to let go of ", 0) == 0;
+            }));
+        }
         if (!row.status.empty()) {
             Lines texts;
             for (const StatusCall& call : gStatusLines) {

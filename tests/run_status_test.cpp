@@ -69,6 +69,7 @@ const Row kRows[] = {
     {"names: plural", Step(kStepNames, 37, 1204), "Names of deleted files: 37 folders, 1,204 entries"},
     {"names: singular", Step(kStepNames, 1, 1), "Names of deleted files: 1 folder, 1 entry"},
     {"deletion", Step(kStepDeletion, 999, 1000), "Deleting the fill files: 999 of 1,000"},
+    {"files held by another program", Step(kStepPending, 1, 10), "Waiting for another program to let go of 1 file: up to 10 s"},
 
     {"a 16 GB stick", Summary(kJobSucceeded, 16e9, 1450000), "14.9 GB written in 24 min 10 s (10.5 MB/s)"},
     {"a diskette", Summary(kJobSucceeded, 1457664, 2500), "1.4 MB written in 2.5 s (569 KB/s)"},

@@ -62,6 +62,10 @@ FakeFile* FileOf(HANDLE handle) {
     return &gFakeDrive.files[gFakeDrive.openOrder[index]];
 }
 
+bool Held(const FakeFile& file) {
+    return static_cast<int>(file.heldUntil - gFakeDrive.clock) > 0;
+}
+
 bool Ntfs() {
     return strcmp(gFakeDrive.fileSystem, "NTFS") == 0;
 }
@@ -299,6 +303,11 @@ int FileClose(HANDLE handle) {
         return -1;
     }
     file->open = false;
+    int close = ++gFakeDrive.closes;
+    if (gFakeDrive.holdMs != 0 && !Held(*file)) {
+        file->heldUntil =
+            gFakeDrive.clock + (close == gFakeDrive.holdLongAt ? gFakeDrive.holdLongMs : gFakeDrive.holdMs);
+    }
     std::string name = gFakeDrive.openOrder[reinterpret_cast<size_t>(handle) - 0x100];
     if (file->written && file->sectors != 0) {
         gFakeDrive.fillSpans.emplace(name,
@@ -380,20 +389,10 @@ bool DriveOfPathIsThere(const char*) {
     return gFakeDrive.present;
 }
 
-void FileRemove(const char* path) {
-    FileDelete(path, false);
-}
+namespace {
 
-bool FileDelete(const char* path, bool) {
-    auto it = gFakeDrive.files.find(path);
-    gFakeDrive.deleted.push_back(path);
-    if (!gFakeDrive.present || gFakeDrive.refusesDeletion ||
-        (it != gFakeDrive.files.end() && it->second.undeletable)) {
-        return false; // a drive that cannot be asked keeps its files
-    }
-    if (it == gFakeDrive.files.end()) {
-        return true;
-    }
+// What the deletion of a file gives back.
+void Erase(std::map<std::string, FakeFile>::iterator it) {
     std::string folder = it->first.substr(0, it->first.rfind('\\') + 1);
     if (it->second.setSize != 0) {
         gFakeDrive.folders[folder].entries.replace(it->second.firstEntry, it->second.setSize,
@@ -405,6 +404,51 @@ bool FileDelete(const char* path, bool) {
     gFakeDrive.folders[folder].freeEntries += Ntfs() ? 0 : 1; // an inode, or an entry of FAT's
     gFakeDrive.freeSectors += gFakeDrive.compresses ? 0 : it->second.sectors;
     gFakeDrive.files.erase(it);
+}
+
+} // namespace
+
+void PauseMilliseconds(DWORD ms) {
+    gFakeDrive.clock += ms;
+    for (auto it = gFakeDrive.files.begin(); it != gFakeDrive.files.end();) {
+        auto next = std::next(it);
+        if (it->second.pending && !Held(it->second)) {
+            Erase(it); // the scanner let go
+        }
+        it = next;
+    }
+}
+
+bool FileRemove(const char* path) {
+    bool taken;
+    FileDelete(path, false, &taken);
+    return taken;
+}
+
+bool FileDelete(const char* path, bool, bool* taken) {
+    auto it = gFakeDrive.files.find(path);
+    bool again = it != gFakeDrive.files.end()
+                     ? it->second.pending
+                     : std::count(gFakeDrive.deleted.begin(), gFakeDrive.deleted.end(), path) != 0;
+    if (!again) {
+        gFakeDrive.deleted.push_back(path);
+    }
+    bool refused = !gFakeDrive.present || gFakeDrive.refusesDeletion ||
+                   (it != gFakeDrive.files.end() && it->second.undeletable);
+    if (taken != nullptr) {
+        *taken = !refused;
+    }
+    if (refused) {
+        return false; // a drive that cannot be asked keeps its files
+    }
+    if (it == gFakeDrive.files.end()) {
+        return true;
+    }
+    if (Held(it->second)) {
+        it->second.pending = true; // listed until the scanner lets go
+        return false;
+    }
+    Erase(it);
     return true;
 }
 

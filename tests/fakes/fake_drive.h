@@ -21,6 +21,8 @@ struct FakeFile {
     unsigned long long readBytes = 0;
     bool written = false;              // an empty file's entry is flushed with its folder's
     unsigned long long firstTaken = 0; // where its sectors begin in the drive's writes
+    DWORD heldUntil = 0;               // a scanner holds it (the clock's time it lets go)...
+    bool pending = false;              // ...and its deletion waits for that
 };
 
 // A folder of the drive ("E:\\docs\\"; the root is "E:\\"): on a full drive it
@@ -101,6 +103,11 @@ struct FakeDrive {
         readBack; // (first, end) in the drive's writes
     std::map<std::string, std::pair<unsigned long long, unsigned long long>> fillSpans; // at the first close
     std::vector<bool> unbuffered;                                                       // by handle
+    // An on-access scanner: each file made or written is held for holdMs
+    // after its close (the holdLongAt-th closed file, 1-based, for
+    // holdLongMs); a file deleted meanwhile stays listed until then.
+    DWORD holdMs = 0, holdLongMs = 0;
+    int holdLongAt = -1, closes = 0;
 };
 
 extern FakeDrive gFakeDrive;

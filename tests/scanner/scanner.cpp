@@ -1,0 +1,116 @@
+// An on-access scanner, as antivirus programs, indexers and thumbnailers run
+// on Windows: each file that appears or changes on a drive is opened for
+// reading (sharing everything, as they do), read, and held for a while. A
+// file deleted meanwhile stays listed until it is let go ("delete pending").
+//
+//   scanner DRIVE HOLD_MS [LONG_MS FOLDER]
+//
+// holds each new or changed file HOLD_MS; the first one that appears in
+// FOLDER (a name in the root, "many") LONG_MS instead. The files on the drive
+// at the start are left alone. Prints "held PATH MS" for each, until killed.
+#include <windows.h>
+
+#include <stdio.h>
+#include <wchar.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Seen {
+    unsigned long long size;
+    FILETIME written;
+};
+
+struct Hold {
+    HANDLE file;
+    DWORD until;
+    std::wstring path;
+};
+
+void Walk(const std::wstring& folder, std::map<std::wstring, Seen>* files) {
+    WIN32_FIND_DATAW data;
+    HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        std::wstring name = data.cFileName;
+        if (name == L"." || name == L"..") {
+            continue;
+        }
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+            if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+                Walk(folder + name + L"\\", files);
+            }
+            continue;
+        }
+        (*files)[folder + name] = {(static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
+                                       data.nFileSizeLow,
+                                   data.ftLastWriteTime};
+    } while (FindNextFileW(find, &data));
+    FindClose(find);
+}
+
+bool Changed(const Seen& a, const Seen& b) {
+    return a.size != b.size || CompareFileTime(&a.written, &b.written) != 0;
+}
+
+} // namespace
+
+int wmain(int argc, wchar_t** argv) {
+    if (argc < 3) {
+        fprintf(stderr, "usage: scanner DRIVE HOLD_MS [LONG_MS FOLDER]\n");
+        return 2;
+    }
+    std::wstring root = std::wstring(L"\\\\?\\") + argv[1][0] + L":\\";
+    DWORD hold = static_cast<DWORD>(_wtoi(argv[2]));
+    DWORD longHold = argc > 4 ? static_cast<DWORD>(_wtoi(argv[3])) : 0;
+    std::wstring longFolder = argc > 4 ? root + argv[4] + L"\\" : L"";
+    std::map<std::wstring, Seen> known;
+    Walk(root, &known);
+    std::vector<Hold> holds;
+    for (;;) {
+        DWORD now = GetTickCount();
+        for (size_t i = 0; i < holds.size();) {
+            if (static_cast<int>(now - holds[i].until) >= 0) {
+                CloseHandle(holds[i].file);
+                holds.erase(holds.begin() + static_cast<long>(i));
+            } else {
+                ++i;
+            }
+        }
+        std::map<std::wstring, Seen> files;
+        Walk(root, &files);
+        for (const auto& file : files) {
+            auto before = known.find(file.first);
+            bool held = false;
+            for (const Hold& h : holds) {
+                held = held || h.path == file.first;
+            }
+            if (held || (before != known.end() && !Changed(before->second, file.second))) {
+                continue;
+            }
+            HANDLE handle = CreateFileW(file.first.c_str(), GENERIC_READ,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                        OPEN_EXISTING, 0, nullptr);
+            if (handle == INVALID_HANDLE_VALUE) {
+                continue; // gone already, or not to be had: looked at again next time
+            }
+            static char buffer[65536];
+            DWORD read;
+            ReadFile(handle, buffer, sizeof buffer, &read, nullptr);
+            bool isLong = longHold != 0 && file.first.compare(0, longFolder.size(), longFolder) == 0 &&
+                          file.first.find(L'\\', longFolder.size()) == std::wstring::npos;
+            DWORD ms = isLong ? longHold : hold;
+            longHold = isLong ? 0 : longHold;
+            holds.push_back({handle, now + ms, file.first});
+            printf("held %ls %lu\n", file.first.c_str() + 4, static_cast<unsigned long>(ms));
+            fflush(stdout);
+            known[file.first] = file.second;
+        }
+        Sleep(20);
+    }
+}
