@@ -62,6 +62,13 @@ FakeFile* FileOf(HANDLE handle) {
     return &gFakeDrive.files[gFakeDrive.openOrder[index]];
 }
 
+// exFAT: a name's set of entries, taken in the folder.
+void TakeSet(FakeFolder& folder, size_t at, size_t set) {
+    folder.entries.replace(at, set, set, 'f');
+    folder.written.resize(folder.entries.size());
+    std::fill(folder.written.begin() + at, folder.written.begin() + at + set, true);
+}
+
 bool Held(const FakeFile& file) {
     return static_cast<int>(file.heldUntil - gFakeDrive.clock) > 0;
 }
@@ -197,9 +204,7 @@ HANDLE FileOpen(const char* name, const char* mode) {
     }
     FakeFile& file = gFakeDrive.files[name];
     if (isNew && !folder.entries.empty()) {
-        folder.entries.replace(at, set, set, 'f');
-        folder.written.resize(folder.entries.size());
-        std::fill(folder.written.begin() + at, folder.written.begin() + at + set, true);
+        TakeSet(folder, at, set);
         file.firstEntry = at, file.setSize = set;
     }
     if (emptied) { // "w" empties an existing file
@@ -476,9 +481,7 @@ bool FolderMake(const char* path) {
         gFakeDrive.freeSectors -= gFakeDrive.folderSectors;
     }
     if (!parent.entries.empty()) { // a name's set in the first free run that holds it
-        parent.entries.replace(at, set, set, 'f');
-        parent.written.resize(parent.entries.size());
-        std::fill(parent.written.begin() + at, parent.written.begin() + at + set, true);
+        TakeSet(parent, at, set);
     }
     gFakeDrive.folders[folder].ntfsRoom = gFakeDrive.newFolderRoom;
     gFakeDrive.folders[folder].sectors = Ntfs() ? 0 : gFakeDrive.folderSectors;
