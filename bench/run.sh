@@ -15,7 +15,7 @@
 # earlier run's leftover. Writes bench/results.md and keeps the raw figures
 # in bench/raw/. Needs root (it mounts its scratch drives); touches no other
 # drive.
-#   BENCH_ONLY="tmpfs throttled"  only these drives (tmpfs, ext2, throttled), no
+#   BENCH_ONLY="tmpfs throttled"  only these drives (tmpfs, ext2, throttled; or names), no
 #                                 other section; the report is printed, the
 #                                 raw figures kept in build/bench-raw, and
 #                                 bench/results.md left as it is
@@ -166,7 +166,38 @@ if only checks; then
   WARM_MIB=1400; make_drive throttled 384 "mbps=25 direct-io"
   for _ in 1 2 3; do time_check "the USB 2 stick, 384 MiB at 25 MB/s, reads at 50 MB/s past the cache"; done; drop_drive
 fi
+# bench_names: the names of deleted files, deleted from one folder (a live file after
+# them, so that the folder keeps its size), the step timed from its first line
+# to its last; the engine alone. exFAT through FUSE (10,000 names), FAT32
+# through the real FAT driver in a small VM without acceleration (2,000: each
+# new file there is a round trip into the emulated machine).
+bench_names() {
+  echo "bench: the names of deleted files"
+  mkdir -p "$TESS_TMP/many"
+  for i in $(seq -w 1 10000); do : >"$TESS_TMP/many/$i deleted letter to the lawyer.txt"; done
+  echo keep >"$TESS_TMP/zz keep.txt"
+  time_names() { # label names
+    "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
+      awk -v label="$1" -v names="$2" '/Cleaning the names/ {t0 = $1}
+        / free entries of folders were overwritten/ {print label "|" names "|" $2 "|" $1 - t0}' >>"$RAW/names.txt"
+  }
+  tess_make_drive exfat 64 "$DIR"
+  mkdir "$DIR/big"; cp "$TESS_TMP"/many/* "$TESS_TMP/zz keep.txt" "$DIR/big/"; sync; rm "$DIR"/big/[0-9]*; sync
+  tess_map_removable g "$DIR"
+  time_names "exFAT 64 MiB (FUSE)" 10000
+  unmap_drive
+  IMAGE="$TESS_TMP/fat.img"
+  mkfs.fat -C -F 32 -S 512 -s 1 "$IMAGE" $((64 * 1024)) >/dev/null
+  mmd -i "$IMAGE" ::/big
+  mkdir -p "$TESS_TMP/few"; ls "$TESS_TMP/many" | head -2000 | while read -r f; do ln "$TESS_TMP/many/$f" "$TESS_TMP/few/"; done
+  mcopy -i "$IMAGE" "$TESS_TMP"/few/* "$TESS_TMP/zz keep.txt" ::/big/; mdel -i "$IMAGE" "::/big/[0-9]*"
+  LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" -m /dev/sda --rw \
+    -o allow_other "$DIR" && tess_map_device g "$IMAGE" && tess_map_removable g "$DIR" &&
+    time_names "FAT32 64 MiB, 512-byte clusters (Linux driver in a VM, its device mapped: named FAT32)" 2000
+  guestunmount "$DIR"; tess_unmap_drive g; tess_unmap_device g
+}
 partial_report() { mkdir -p "$here/build/bench-raw"; cp "$RAW"/*.txt "$here/build/bench-raw/"; python3 "$here/bench/report.py" "$RAW" "$REPEAT" "$PRESETS"; exit; }
+only names && { bench_names; partial_report; }
 only throttled || partial_report
 bench_drive throttled 384 "${STICK_ROUNDS:-6}" "a USB 2 stick: 384 MiB at 25 MB/s, 256 root entries" mbps=25
 # Stop: from the click to its log line, in the middle of a run.
@@ -205,33 +236,7 @@ tess_map_removable g "$DIR"
   awk '/Cleaning un-used sectors/ {t0 = $1} /left by an earlier run/ {print $1 - t0}' >>"$RAW/leftovers.txt"
 unmap_drive
 
-# The names of deleted files, deleted from one folder (a live file after
-# them, so that the folder keeps its size), the step timed from its first line
-# to its last; the engine alone. exFAT through FUSE (10,000 names), FAT32
-# through the real FAT driver in a small VM without acceleration (2,000: each
-# new file there is a round trip into the emulated machine).
-echo "bench: the names of deleted files"
-mkdir -p "$TESS_TMP/many"
-for i in $(seq -w 1 10000); do : >"$TESS_TMP/many/$i deleted letter to the lawyer.txt"; done
-echo keep >"$TESS_TMP/zz keep.txt"
-time_names() { # label names
-  "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
-    awk -v label="$1" -v names="$2" '/Cleaning the names/ {t0 = $1}
-      / free entries of folders were overwritten/ {print label "|" names "|" $2 "|" $1 - t0}' >>"$RAW/names.txt"
-}
-tess_make_drive exfat 64 "$DIR"
-mkdir "$DIR/big"; cp "$TESS_TMP"/many/* "$TESS_TMP/zz keep.txt" "$DIR/big/"; sync; rm "$DIR"/big/[0-9]*; sync
-tess_map_removable g "$DIR"
-time_names "exFAT 64 MiB (FUSE)" 10000
-unmap_drive
-IMAGE="$TESS_TMP/fat.img"
-mkfs.fat -C -F 32 -S 512 -s 1 "$IMAGE" $((64 * 1024)) >/dev/null
-mmd -i "$IMAGE" ::/big
-mkdir -p "$TESS_TMP/few"; ls "$TESS_TMP/many" | head -2000 | while read -r f; do ln "$TESS_TMP/many/$f" "$TESS_TMP/few/"; done
-mcopy -i "$IMAGE" "$TESS_TMP"/few/* "$TESS_TMP/zz keep.txt" ::/big/; mdel -i "$IMAGE" "::/big/[0-9]*"
-LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" -m /dev/sda --rw \
-  -o allow_other "$DIR" && tess_map_removable g "$DIR" && time_names "FAT32 64 MiB, 512-byte clusters (Linux driver in a VM)" 2000
-guestunmount "$DIR"; tess_unmap_drive g
+bench_names
 
 mkdir -p "$here/bench/raw"
 rm -f "$here/bench/raw"/*

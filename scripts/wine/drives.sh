@@ -64,6 +64,20 @@ tess_map_removable() { # letter dir
   tess_on_exit "tess_unmap_drive $1"
   tess_restart_wine
 }
+# tess_map_device LETTER IMAGE: the drive's device, a read-only loop of its
+# image, so that Wine reads the boot sector and names a FAT drive as Windows
+# does ("FAT32", "FAT"; without it every drive is "NTFS"). Takes effect when
+# the server starts again (tess_map_removable). Only the boot sector is read.
+tess_map_device() {
+  TESS_DEVICE_LOOP=$(losetup -r -f --show "$2") || return 1
+  ln -sfn "$TESS_DEVICE_LOOP" "$WINEPREFIX/dosdevices/$1::"
+  tess_on_exit "tess_unmap_device $1"
+}
+tess_unmap_device() { # letter
+  rm -f "$WINEPREFIX/dosdevices/$1::"
+  [ -n "${TESS_DEVICE_LOOP:-}" ] && losetup -d "$TESS_DEVICE_LOOP"
+  TESS_DEVICE_LOOP=""
+}
 # tess_faulty_drive BACK DIR FAULT...: tests/faulty/faultfs.py serves the
 # folder BACK at DIR with these faults; sets TESS_FAULTFS.
 tess_faulty_drive() {

@@ -7,7 +7,8 @@
 #         user's files), many (2,000 names deleted in a folder; many=N, N),
 #         hundreds (NTFS: 600 names in a folder, every third deleted and the
 #         first and last 20: several index blocks), link (a link to a folder
-#         outside the drive); stick FS SEED: the net's stick of that seed
+#         outside the drive), scan=MS[:LONG_MS:FOLDER] (tests/scanner holds each
+#         new or changed file MS, the first in FOLDER LONG_MS); stick FS SEED: the net's stick of that seed
 #         (tests/e2e/sticks.py: names in every script, folders deleted whole;
 #         FAT through the real driver in a small VM)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
@@ -64,7 +65,7 @@ ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 # The 32-bit build runs the rows where the builds can differ (the engine and
 # the file layer on every file system once, threads, semaphores, HTML Help's
 # calls, the program's imports); the others test logic that both share.
-WIN32_ROWS='^(exFAT stick|ext2 stick|NTFS stick|FAT32 stick|a run killed in the names|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
+WIN32_ROWS='^(exFAT stick|an on-access scanner|ext2 stick|NTFS stick|FAT32 stick|a run killed in the names|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
 [ "$TESS_LOADER" = "$WINE32" ] && [ -z "$ONLY" ] && ONLY=$WIN32_ROWS
 SHOTS="$TESS_BIN/screenshots" MARKER="TESSARINE-E2E-SECRET-$$" CONFIRM="Tessarine by the Tessarine authors"
 BACK="$TESS_MNT/back"
@@ -84,7 +85,11 @@ the stick is pulled out during the names step: no success | exfat 64 many | cmd 
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
 diskette in A: through the FAT driver, no question | stick fat12 1 | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 stick=clean left=0 fsck=yes free=same
 FAT32 stick chosen in the list | stick fat32 1 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 stick=clean left=0 fsck=yes free=same
+FAT32: a run killed in the names step, the next one clears its files | stick fat32 3 | cmd | ok naming kill again ok wait check quit | last=Operation succeeded has=left by an earlier run code=0 stick=clean left=0 fsck=yes free=same
+FAT32: the stick is pulled out during the names step, no success | stick fat32 3 | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete code=1
 a power cut right after the names step: the old names are gone from the medium | stick fat32 2 | cmd | ok powercut stop quit | code=0,1 stick=image
+an on-access scanner holds each new or changed file for 1.5 s: the deletions are waited for | exfat 32 many=300 scan=1500 | cmd | ok wait check quit | last=Operation succeeded code=0 markers=0 listed=0 left=0 fsck=yes free=same
+a scanner holds one file in a folder longer than the wait: that file named, no success | exfat 32 many=300 scan=1500:60000:many | cmd | ok wait check stop quit | last=Cannot delete file \[g:\\many\\.+\] code=1 left=0
 a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check quit | last=Operation succeeded code=0 left=0 outside=same
 the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
 worn flash, from near the start: the zeros are not kept, no success | faulty 48 lose-after=2000000 | list | ok yes wait check stop quit | last=Drive G: did not keep the zeros written to it: its free space may still hold deleted data state=01011 code=1 left=0
@@ -139,7 +144,7 @@ user_files() { (cd "$LOOK" && md5sum notes.txt zeros.bin _USER.TXT "${LOOKALIKE[
 has() { local word=$1 w; shift; for w in "$@"; do [ "$w" = "$word" ] && return 0; done; return 1; }
 drive_up() { # kind size options...
   local kind=$1 size=$2; shift 2
-  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST="" STICK_FS=""
+  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST="" STICK_FS="" SCANNER=""
   mkdir -p "$DIR"
   case $kind in
     -) return ;;
@@ -149,7 +154,8 @@ drive_up() { # kind size options...
       [ "$START" = listA ] && LETTER=a
       stick_make "$1" "$size" "$DIR" "$TESS_TMP/stick.json" || return 1
       STICK_BEFORE=$($STICKS check "$TESS_TMP/stick.json" "$IMAGE" | tr '\n' ';')
-      stick_mount "$size" "$DIR" || return 1 ;;
+      stick_mount "$size" "$DIR" || return 1
+      [ "${size#fat}" != "$size" ] && { tess_map_device "$LETTER" "$IMAGE" || return 1; } ;;
     ro) tess_make_drive tmpfs "$size" "$DIR"; mount -o remount,ro "$DIR" ;;
     *)
       local at=$DIR
@@ -182,10 +188,19 @@ drive_up() { # kind size options...
   FREE_BEFORE=$(tess_free_kib "$LOOK")
   REPORTED=$(($(stat -f -c '%a * %S' "$DIR") / 4096 * 4096)) # Wine counts whole 4 KiB units
   tess_map_removable "$LETTER" "$DIR"
+  local scan; scan=$(printf '%s\n' "$@" | sed -n 's/^scan=//p')
+  if [ -n "$scan" ]; then
+    "$TESS_LOADER" "$TESS_BIN/tools/scanner.exe" "$LETTER:" ${scan//:/ } >"$TESS_TMP/scanner.log" 2>&1 &
+    SCANNER=$!; tess_on_exit "kill $SCANNER"; sleep 2 # it has looked at what is there
+  fi
 }
 
 drive_down() { # after the run: the drive as the user gets it back
   case $KIND in -) return ;; missing) tess_unmap_drive g; return ;; esac
+  if [ -n "${SCANNER:-}" ]; then # it lets go of what it holds
+    kill "$SCANNER"; wait "$SCANNER" 2>/dev/null; SCANNER=""; sleep 1
+    tess_check "the scanner held files of the run ($(grep -c '^held' "$TESS_TMP/scanner.log"))" grep -q '^held' "$TESS_TMP/scanner.log"
+  fi
   # A faulty drive is looked at without its faults: the folder behind it.
   [ -n "$TESS_FAULTFS" ] && tess_drop_faulty "$DIR"
   local left
@@ -220,7 +235,7 @@ drive_down() { # after the run: the drive as the user gets it back
     tess_equal "the file system is clean" 0 $?
   fi
   [ -n "${TESS_LOOP:-}" ] && losetup -d "$TESS_LOOP"; TESS_LOOP=""
-  tess_unmap_drive "$LETTER"
+  tess_unmap_drive "$LETTER"; tess_unmap_device "$LETTER"
   [ "$LETTER" = a ] && tess_map_drive a "$TESS_BIN/drives/diskette" floppy
   rm -f "$TESS_TMP"/*.img
 }
@@ -249,6 +264,8 @@ check_window() {
   [ -n "${EXPECT[measured]:-}" ] && tess_equal "the measuring lines" "Cleaning un-used sectors on drive $d
 Free space on drive $d is $REPORTED in byte
 Free space on drive $d is $((REPORTED / 512)) in Sectors" "$(sed -n 2,4p <<<"$l")"
+  # FAT as Windows names it: no file table, whose free records the NTFS path takes.
+  [ "${STICK_FS#fat}" != "${STICK_FS:-}" ] && tess_equal "the FAT path: no step for a file table" 0 "$(grep -c 'records of the file table' <<<"$l")"
   [ -n "${EXPECT[viewer]:-}" ] && tess_equal "the help viewer" "${EXPECT[viewer]}" "$(shown "Tessarine Help" 3000)"
 }
 press() { # a button of the window, with the mouse as the user does, unless something lies over it
@@ -284,7 +301,7 @@ step() {
     naming) # until the names step has made files in a folder
       tess_check "the names step begins" wait_line "$W" "Cleaning the names of deleted files on drive .*" 120
       for _ in $(seq 300); do find "$LOOK" -mindepth 2 -name '_0*' | grep -q . && break; sleep 0.1; done ;;
-    pull) tess_unmap_drive "$LETTER" ;;
+    pull) tess_unmap_drive "$LETTER"; tess_unmap_device "$LETTER" ;;
     powercut) tess_check "the names step ends" wait_line "$W" "[0-9]+ free entries of folders were overwritten" 300
       pkill -9 -f qemu-system; kill -9 "$GUEST" 2>/dev/null; GUEST=""; umount -l "$DIR" ;;
     timeleft) local left='About .* left \([0-9.]+ [KM]B/s\)' shown=""
