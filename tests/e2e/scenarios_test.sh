@@ -20,7 +20,7 @@
 #         window), shot:NAME (a screenshot), second (the second instance runs),
 #         kill (the process ended half-way), again (the tool started anew),
 #         naming (the names step has begun), pull (the drive letter removed),
-#         timeleft (the status line shows the time left), ticking (the names
+#         timeleft (the status line shows the time left), pending (it shows a wait for a file another program holds), ticking (the names
 #         step's status line moves within a second), powercut (the FAT VM
 #         killed right after the names step: its cache is lost, as a pulled
 #         plug loses a stick's)
@@ -89,7 +89,7 @@ FAT32: a run killed in the names step, the next one clears its files | stick fat
 FAT32: the stick is pulled out during the names step, no success | stick fat32 3 | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete code=1
 a power cut right after the names step: the old names are gone from the medium | stick fat32 2 | cmd | ok powercut stop quit | code=0,1 stick=image
 an on-access scanner holds each new or changed file for 1.5 s: the deletions are waited for | exfat 32 many=300 scan=1500 | cmd | ok wait check quit | last=Operation succeeded code=0 markers=0 listed=0 left=0 fsck=yes free=same
-a scanner holds one file in a folder longer than the wait: that file named, no success | exfat 32 many=300 scan=1500:60000:many | cmd | ok wait check stop quit | last=Cannot delete file \[g:\\many\\.+\] code=1 left=0
+a scanner holds one file in a folder longer than the wait: that file named, no success | exfat 32 many=300 scan=1500:60000:many | cmd | ok pending shot:pending wait check stop quit | last=Cannot delete file \[g:\\many\\.+\] code=1 left=0
 a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check quit | last=Operation succeeded code=0 left=0 outside=same
 the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
 worn flash, from near the start: the zeros are not kept, no success | faulty 48 lose-after=2000000 | list | ok yes wait check stop quit | last=Drive G: did not keep the zeros written to it: its free space may still hold deleted data state=01011 code=1 left=0
@@ -307,6 +307,8 @@ step() {
     timeleft) local left='About .* left \([0-9.]+ [KM]B/s\)' shown=""
       wait_match 20 "$left" status "$W" && shown=$(drv status "$W")
       tess_check "the status line shows the time left: $shown" grep -q -E -x -- "$left" <<<"$shown" ;;
+    pending) tess_check "the status line says what the deletion waits for" \
+      wait_match 120 'Waiting for another program to let go of 1 file: up to [0-9]+ s' status "$W" ;;
     ticking) local one two; one=$(drv status "$W"); sleep 1; two=$(drv status "$W")
       tess_check "the names step's count moves within a second: $one / $two" \
         bash -c "[[ '$one' =~ ^Names\ of\ deleted\ files: && '$two' =~ ^Names\ of\ deleted\ files: && '$one' != '$two' ]]" ;;
