@@ -2,10 +2,10 @@
 // place (and in place of free_space.cpp).
 #include "engine/file_access.h"
 
-#include "engine/clock.h"
-
 #include <stdlib.h>
 #include <string.h>
+
+#include "engine/clock.h"
 
 wchar_t* WidePath(const char* path) {
     int units = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
