@@ -62,6 +62,11 @@ FakeFile* FileOf(HANDLE handle) {
     return &gFakeDrive.files[gFakeDrive.openOrder[index]];
 }
 
+HANDLE NewHandle(const char* name) {
+    gFakeDrive.openOrder.push_back(name);
+    return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
+}
+
 // exFAT: a name's set of entries, taken in the folder.
 void TakeSet(FakeFolder& folder, size_t at, size_t set) {
     folder.entries.replace(at, set, set, 'f');
@@ -145,10 +150,10 @@ HANDLE FileOpenUnbuffered(const char* name) {
     }
     it->second.open = true;
     it->second.readBytes = 0;
-    gFakeDrive.openOrder.push_back(name);
+    HANDLE handle = NewHandle(name);
     gFakeDrive.unbuffered.resize(gFakeDrive.openOrder.size());
     gFakeDrive.unbuffered.back() = true;
-    return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
+    return handle;
 }
 
 void QueryFileSystemName(const char*, char* name, unsigned size) {
@@ -212,8 +217,7 @@ HANDLE FileOpen(const char* name, const char* mode) {
         file.sectors = 0;
     }
     file.open = true;
-    gFakeDrive.openOrder.push_back(name);
-    return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
+    return NewHandle(name);
 }
 
 HANDLE FileOpenAlone(const char* name) {
@@ -224,8 +228,7 @@ HANDLE FileOpenAlone(const char* name) {
     it->second.open = true;
     it->second.flushed = true; // nothing written
     it->second.readBytes = 0;
-    gFakeDrive.openOrder.push_back(name);
-    return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
+    return NewHandle(name);
 }
 
 unsigned FileRead(void* buffer, unsigned size, unsigned count, HANDLE handle) {

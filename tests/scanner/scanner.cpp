@@ -14,48 +14,33 @@
 #include <wchar.h>
 
 #include <map>
+#include <iterator>
 #include <string>
-#include <vector>
+#include <utility>
 
 namespace {
 
-struct Seen {
-    unsigned long long size;
-    FILETIME written;
-};
+// Each file's size and time of its last write, by path.
+using Seen = std::map<std::wstring, std::pair<unsigned long long, unsigned long long>>;
 
-struct Hold {
-    HANDLE file;
-    DWORD until;
-    std::wstring path;
-};
-
-void Walk(const std::wstring& folder, std::map<std::wstring, Seen>* files) {
+void Walk(const std::wstring& folder, Seen* files) {
     WIN32_FIND_DATAW data;
     HANDLE find = FindFirstFileW((folder + L"*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
+    for (bool more = find != INVALID_HANDLE_VALUE; more; more = FindNextFileW(find, &data)) {
         std::wstring name = data.cFileName;
-        if (name == L"." || name == L"..") {
-            continue;
+        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            (*files)[folder + name] = {
+                (static_cast<unsigned long long>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                (static_cast<unsigned long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
+                    data.ftLastWriteTime.dwLowDateTime};
+        } else if (name != L"." && name != L".." &&
+                   (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
+            Walk(folder + name + L"\\", files);
         }
-        if ((data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
-            if ((data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0) {
-                Walk(folder + name + L"\\", files);
-            }
-            continue;
-        }
-        (*files)[folder + name] = {(static_cast<unsigned long long>(data.nFileSizeHigh) << 32) |
-                                       data.nFileSizeLow,
-                                   data.ftLastWriteTime};
-    } while (FindNextFileW(find, &data));
-    FindClose(find);
-}
-
-bool Changed(const Seen& a, const Seen& b) {
-    return a.size != b.size || CompareFileTime(&a.written, &b.written) != 0;
+    }
+    if (find != INVALID_HANDLE_VALUE) {
+        FindClose(find);
+    }
 }
 
 } // namespace
@@ -69,28 +54,23 @@ int wmain(int argc, wchar_t** argv) {
     DWORD hold = static_cast<DWORD>(_wtoi(argv[2]));
     DWORD longHold = argc > 4 ? static_cast<DWORD>(_wtoi(argv[3])) : 0;
     std::wstring longFolder = argc > 4 ? root + argv[4] + L"\\" : L"";
-    std::map<std::wstring, Seen> known;
+    Seen known;
     Walk(root, &known);
-    std::vector<Hold> holds;
-    for (;;) {
+    std::map<std::wstring, std::pair<HANDLE, DWORD>> holds; // the handle, and when it is let go
+    for (;; Sleep(20)) {
         DWORD now = GetTickCount();
-        for (size_t i = 0; i < holds.size();) {
-            if (static_cast<int>(now - holds[i].until) >= 0) {
-                CloseHandle(holds[i].file);
-                holds.erase(holds.begin() + static_cast<long>(i));
-            } else {
-                ++i;
+        for (auto it = holds.begin(); it != holds.end();) {
+            bool over = static_cast<int>(now - it->second.second) >= 0;
+            if (over) {
+                CloseHandle(it->second.first);
             }
+            it = over ? holds.erase(it) : std::next(it);
         }
-        std::map<std::wstring, Seen> files;
+        Seen files;
         Walk(root, &files);
         for (const auto& file : files) {
             auto before = known.find(file.first);
-            bool held = false;
-            for (const Hold& h : holds) {
-                held = held || h.path == file.first;
-            }
-            if (held || (before != known.end() && !Changed(before->second, file.second))) {
+            if (holds.count(file.first) != 0 || (before != known.end() && before->second == file.second)) {
                 continue;
             }
             HANDLE handle = CreateFileW(file.first.c_str(), GENERIC_READ,
@@ -106,11 +86,10 @@ int wmain(int argc, wchar_t** argv) {
                           file.first.find(L'\\', longFolder.size()) == std::wstring::npos;
             DWORD ms = isLong ? longHold : hold;
             longHold = isLong ? 0 : longHold;
-            holds.push_back({handle, now + ms, file.first});
+            holds[file.first] = {handle, now + ms};
             printf("held %ls %lu\n", file.first.c_str() + 4, static_cast<unsigned long>(ms));
             fflush(stdout);
             known[file.first] = file.second;
         }
-        Sleep(20);
     }
 }
