@@ -18,9 +18,3 @@ unsigned QuerySectorSize(const char* rootPath) {
     }
     return bytesPerSector;
 }
-
-void QueryFileSystemName(const char* rootPath, char* name, unsigned size) {
-    if (!GetVolumeInformationA(rootPath, nullptr, 0, nullptr, nullptr, nullptr, name, size)) {
-        name[0] = '\0';
-    }
-}
