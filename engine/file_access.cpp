@@ -44,6 +44,18 @@ wchar_t* WithoutTrailingSlash(wchar_t* wide) {
     return wide;
 }
 
+// Whether a call refused by another program's handle is tried again: for up
+// to kSharingWaitMs, in steps.
+enum : DWORD { kSharingStepMs = 50 };
+bool TryAgain(DWORD* waited) {
+    if (GetLastError() != ERROR_SHARING_VIOLATION || *waited >= kSharingWaitMs) {
+        return false;
+    }
+    PauseMilliseconds(kSharingStepMs);
+    *waited += kSharingStepMs;
+    return true;
+}
+
 // CreateFileW on the wide form of name; GetLastError tells why it failed.
 // Patient, a sharing violation is waited out for a while.
 HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD disposition,
@@ -52,14 +64,11 @@ HANDLE CreateByPath(const char* name, DWORD access, DWORD share, DWORD dispositi
     if (wide == nullptr) {
         return nullptr;
     }
-    enum : DWORD { kStepMs = 50 };
-    HANDLE file = CreateFileW(wide, access, share, nullptr, disposition, flags, nullptr);
-    for (DWORD waited = 0; patient && file == INVALID_HANDLE_VALUE &&
-                           GetLastError() == ERROR_SHARING_VIOLATION && waited < kSharingWaitMs;
-         waited += kStepMs) {
-        PauseMilliseconds(kStepMs);
+    HANDLE file;
+    DWORD waited = 0;
+    do {
         file = CreateFileW(wide, access, share, nullptr, disposition, flags, nullptr);
-    }
+    } while (patient && file == INVALID_HANDLE_VALUE && TryAgain(&waited));
     FreeKeepingError(wide);
     return file == INVALID_HANDLE_VALUE ? nullptr : file;
 }
@@ -186,6 +195,10 @@ int FileFlush(HANDLE file) {
     return FlushFileBuffers(file) ? 0 : -1;
 }
 
+int FileTruncate(HANDLE file, long long size) {
+    return FileSeek(file, FILE_BEGIN, size) == 0 && SetEndOfFile(file) ? 0 : -1;
+}
+
 HANDLE FileOpenAlone(const char* name) {
     return CreateByPath(name, GENERIC_READ, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, false);
 }
@@ -284,6 +297,23 @@ bool FolderDelete(const char* path) {
     RemoveDirectoryW(WithoutTrailingSlash(wide));
     free(wide);
     return IsGone(path);
+}
+
+bool FileMove(const char* path, const char* newPath) {
+    wchar_t* from = WidePath(path);
+    wchar_t* to = from != nullptr ? WidePath(newPath) : nullptr;
+    bool moved = false;
+    for (DWORD waited = 0; to != nullptr && !moved;) {
+        moved = MoveFileExW(from, to, 0) != 0;
+        if (!moved && !TryAgain(&waited)) {
+            break;
+        }
+    }
+    DWORD error = GetLastError();
+    free(from);
+    free(to);
+    SetLastError(error);
+    return moved;
 }
 
 bool DriveOfPathIsThere(const char* path) {

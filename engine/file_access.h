@@ -46,6 +46,8 @@ long long FileSeekPos(HANDLE file, DWORD origin, long long distance);
 long long FileTell(HANDLE file);
 // Pushes the file's data to the medium; 0, or -1 on failure.
 int FileFlush(HANDLE file);
+// Cuts the file to size bytes, its position there; 0, or -1 on failure.
+int FileTruncate(HANDLE file, long long size);
 // By full path; true when a file or directory of that name exists.
 bool FileExists(const char* path);
 // Opened for reading by this process alone; null when it cannot be had so,
@@ -76,6 +78,10 @@ bool FileDelete(const char* path, bool large = true, bool* taken = nullptr);
 bool FolderMake(const char* path);
 // True when the folder is gone; only an empty folder is deleted.
 bool FolderDelete(const char* path);
+// A closed file moved to newPath (another folder of its drive, a name that
+// is free there); false, with the error set, when it stays where it was. A
+// sharing violation is waited out as for an open.
+bool FileMove(const char* path, const char* newPath);
 // The deletion alone: whether the file is gone is for the caller to prove
 // (DeleteFillFiles lists the folder once for a run of files). True when
 // Windows took it, or another program's handle refused it for now: a file

@@ -14,4 +14,8 @@ void QueryFileSystemName(const char* rootPath, char* name, unsigned size);
 // The drive's sector size in bytes; 0 when it cannot be had.
 unsigned QuerySectorSize(const char* rootPath);
 
+// The drive's cluster, the least a file or folder takes of the free space,
+// in bytes; 0 when it cannot be had.
+unsigned long long QueryClusterBytes(const char* rootPath);
+
 #endif

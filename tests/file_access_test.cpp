@@ -97,6 +97,22 @@ TEST(FileAccess, ModesDeletionAndElements) {
     ASSERT_NE(find, nullptr);
     EXPECT_STREQ(found.name, "\xd0\xb6.txt");
     FileFindClose(find);
+    // A fill file cut short, then moved into a folder of the run's own: it
+    // keeps what is left; a name taken there refuses the move.
+    std::string cut = made[7] + "cut", there = made[8] + "cut";
+    for (int i = 0; i < 2; ++i) {
+        file = FileOpen(cut.c_str(), "wb");
+        EXPECT_EQ(FileWrite("0123456789", 1, 10, file), 10u);
+        EXPECT_EQ(FileTruncate(file, 4), 0);
+        FileClose(file);
+        EXPECT_EQ(FileMove(cut.c_str(), there.c_str()), i == 0);
+    }
+    EXPECT_EQ(GetLastError(), static_cast<DWORD>(ERROR_ALREADY_EXISTS));
+    file = FileOpen(there.c_str(), "r");
+    EXPECT_EQ(FileRead(buffer, 1, sizeof buffer, file), 4u);
+    EXPECT_EQ(std::string(buffer, 4), "0123");
+    FileClose(file);
+    EXPECT_TRUE(FileDelete(cut.c_str()) && FileDelete(there.c_str()));
     EXPECT_FALSE(FolderDelete(made.back().c_str())) << "a folder that holds a file stays";
     EXPECT_TRUE(FileDelete((deep + "\\\xd0\xb6.txt").c_str()));
     EXPECT_FALSE(FileExists((deep + "\\\xd0\xb6.txt").c_str()));
