@@ -190,7 +190,7 @@ FillEnd DeleteRecordsTree(FillFileNode* last) {
 // where a folder needs no block, the tree would grow without end. The step
 // comes before the names of deleted files, whose refusals could cost free
 // records that still hold what they held.
-FillEnd CleanFreeRecords(const char* fileSystem) {
+FillEnd CleanFreeRecords(const char* fileSystem, char* failed, size_t size) {
     if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
         return kFillComplete;
     }
@@ -207,8 +207,8 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
         // the entries it took from a free run of its folder (exFAT puts a
         // name where it fits, leaving the rest of the run to a deleted
         // name's pieces) and the block it took from the free space.
-        static char failed[kMaxPathBytes];
-        return TopUpFreedSpace(failed, sizeof failed);
+        gWorker.namesInSets = true;
+        return TopUpFreedSpace(failed, size);
     }
     if (end == kFillComplete && top != nullptr && last->Next != nullptr) {
         end = DeleteRecordsTree(last);
@@ -224,6 +224,9 @@ unsigned NameLength(unsigned round) {
     return round < 16 ? (17 - round) * 15 : kEntryNameLength;
 }
 enum : unsigned { kNameRounds = 17, kLongestPath = 32767 };
+// What the largest fill file gives back for a folder of the run's own: its
+// cluster, at least this much (a drive may report a smaller one than it has).
+enum : unsigned { kMinHolderBytes = 1u << 20 };
 
 // Empty fill files in folder, round after round, each until the file
 // system refuses one: on a full drive a folder cannot grow, so they take
@@ -330,6 +333,174 @@ bool GoesOn(FillEnd end) {
     return end == kFillComplete || end == kFillNoEntryName || end == kFillFolderFailed;
 }
 
+// The root's fill files, whose sets were put into its free runs while it
+// still had some.
+bool IsRootFillFile(const FillFileNode* node) {
+    return IsFillFileNode(node) && strchr(node->Name + 3, '\\') == nullptr;
+}
+
+// A small file of the names step whose set took its run whole: any but a
+// set of 19, which may have gone into a longer run. Null for none.
+FillFileNode* WholeRunFile(FillFileNode** previous) {
+    *previous = nullptr;
+    for (FillFileNode* node = gWorker.fillListHead; node != nullptr; *previous = node, node = node->Next) {
+        if (!IsFolderNode(node) && !IsFillFileNode(node) &&
+            strlen(strrchr(node->Name, '\\') + 1) < NameLength(0)) {
+            return node;
+        }
+    }
+    return nullptr;
+}
+
+// The root's fill files, the empty ones deleted (null when none holds data);
+// *largest the one that holds most, *bytes its size.
+FillEnd LookAtRootFillFiles(FillFileNode** largest, long long* bytes, char* last, size_t size) {
+    *largest = nullptr, *bytes = 0;
+    FillFileNode* previous = nullptr;
+    for (FillFileNode *node = gWorker.fillListHead, *next; node != nullptr; node = next) {
+        next = node->Next;
+        if (!IsRootFillFile(node)) {
+            previous = node;
+            continue;
+        }
+        HANDLE file = FileOpen(node->Name, "r");
+        long long held = file != nullptr ? FileSeekPos(file, FILE_END, 0) : -1;
+        if (file != nullptr) {
+            FileClose(file);
+        }
+        if (held < 0 && FileExists(node->Name)) {
+            lstrcpynA(last, node->Name, static_cast<int>(size));
+            return kFillNotOpened;
+        }
+        if (held <= 0) { // empty, or never made
+            if (!DeleteFillFileNow(previous, node)) {
+                return kFillNotDeleted; // named
+            }
+            continue;
+        }
+        *largest = held > *bytes ? node : *largest;
+        *bytes = held > *bytes ? held : *bytes;
+        previous = node;
+    }
+    return kFillComplete;
+}
+
+// One folder of the run's own in the run that a small file of the names step
+// gives back, whose set took it whole; the cluster it needs given back by
+// the largest fill file, which then takes again what is left of it. *holder
+// null when there is no such small file.
+FillEnd MakeHolder(FillFileNode* largest, long long bytes, FillFileNode** holder, char* last, size_t size) {
+    FillFileNode* before;
+    FillFileNode* run = WholeRunFile(&before);
+    *holder = nullptr;
+    if (run == nullptr) {
+        return kFillComplete;
+    }
+    static char folder[kMaxPathBytes];
+    size_t folderLength = static_cast<size_t>(strrchr(run->Name, '\\') - run->Name) + 1;
+    lstrcpynA(folder, run->Name, static_cast<int>(folderLength + 1));
+    unsigned length = static_cast<unsigned>(strlen(run->Name) - folderLength);
+    if (!DeleteFillFileNow(before, run)) {
+        return kFillNotDeleted; // named
+    }
+    unsigned long long cluster = QueryClusterBytes(gWorker.rootPath);
+    long long give = static_cast<long long>(cluster > kMinHolderBytes ? cluster : +kMinHolderBytes);
+    HANDLE file = FileOpen(largest->Name, "r+");
+    bool cut = file != nullptr && FileTruncate(file, bytes > give ? bytes - give : 0) == 0;
+    if (file != nullptr) {
+        FileClose(file);
+    }
+    if (!cut) {
+        lstrcpynA(last, largest->Name, static_cast<int>(size));
+        return kFillFlushFailed;
+    }
+    FillEnd made = StartFillFile(folder, length, false, true);
+    DWORD error = GetLastError();
+    if (made == kFillNotOpened) {
+        ForgetLastFillFile();
+    }
+    *holder = made == kFillGoesOn ? gWorker.fillListTail : nullptr;
+    if (*holder != nullptr) {
+        (*holder)->Holder = true;
+    }
+    FillEnd end = WriteOnto(largest, last, size);
+    if (end == kFillComplete && made != kFillGoesOn) {
+        end = made != kFillNotOpened ? made
+              : ClassifyRefusal(error) == kFolderNotFound && !DriveIsThere()
+                  ? kFillMeasureLost
+                  : FolderEnd(folder, kFillFolderFailed);
+    }
+    return end;
+}
+
+// The root's fill files with data moved into holder, as many as it takes;
+// *moved counts them.
+FillEnd MoveFillFiles(const FillFileNode* holder, unsigned* moved) {
+    static char path[kMaxPathBytes + kMaxPaddedLength];
+    *moved = 0;
+    for (FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
+        if (!IsRootFillFile(node)) {
+            continue;
+        }
+        int length = snprintf(path, sizeof path, "%s%s", holder->Name, node->Name + 3);
+        char* name = static_cast<char*>(malloc(length + 1));
+        if (name == nullptr) {
+            return kFillNoMemory;
+        }
+        if (!FileMove(node->Name, path)) {
+            CreateRefusal why = ClassifyRefusal(GetLastError());
+            free(name);
+            if (why == kFolderFull) {
+                return kFillComplete; // the holder is full: the rest go into another
+            }
+            return why == kFolderNotFound && !DriveIsThere() ? kFillMeasureLost
+                                                             : FolderEnd(gWorker.rootPath, kFillFolderFailed);
+        }
+        free(node->Name);
+        node->Name = static_cast<char*>(memcpy(name, path, length + 1)); // where the file is now
+        ++*moved;
+    }
+    return kFillComplete;
+}
+
+// exFAT puts a set of entries into the first free run that holds it, and the
+// root's fill files were made while the root still had free runs: a fill
+// file's set of 3 put into a run of 4 or 5 left 1 or 2 entries beside it
+// that no set fits, holding pieces of a deleted name. A fill file cannot go
+// while the drive is to stay full, but it can move, into a folder of the
+// run's own (MakeHolder) that takes no entry a deleted name held; an empty
+// fill file holds no cluster and just goes. The runs that the fill files
+// leave in the root, with what lay beside them, are then taken as the names
+// step takes any.
+FillEnd TakeEntriesBesideFillFiles(char* last, size_t size) {
+    for (;;) {
+        FillFileNode *largest, *holder;
+        long long bytes;
+        unsigned moved = 0;
+        FillEnd end = LookAtRootFillFiles(&largest, &bytes, last, size);
+        if (end == kFillComplete && largest != nullptr) {
+            end = MakeHolder(largest, bytes, &holder, last, size);
+            end = end != kFillComplete ? end
+                  : holder == nullptr  ? kFillBesideUnreached
+                                       : MoveFillFiles(holder, &moved);
+            end = end != kFillComplete || moved != 0 ? end : FolderEnd(gWorker.rootPath, kFillFolderFailed);
+        }
+        if (end != kFillComplete) {
+            return end;
+        }
+        if (largest == nullptr) {
+            break;
+        }
+    }
+    FillFileNode* before = gWorker.fillListTail;
+    bool retile = true;
+    FillEnd end = TakeRounds(gWorker.rootPath);
+    if (end == kFillComplete) {
+        end = RetileLongestSets(gWorker.rootPath, before, &retile);
+    }
+    return FolderEnd(gWorker.rootPath, FlushFolderEntries(before, end));
+}
+
 // Puts the subfolders of folder on the stack; reparse points are never
 // followed: a junction or link on the drive may lead to another drive.
 FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
@@ -370,7 +541,7 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
 
 // Every folder of the drive, depth first, from a stack on the heap: the
 // worker's own stack is small.
-FillEnd CleanFolderEntries(const char* fileSystem) {
+FillEnd CleanFolderEntries(const char* fileSystem, char* last, size_t size) {
     LogLine("Cleaning the names of deleted files on drive %s", gRunState.selectedDrive);
     // FAT's shortest names take one entry each: nothing is left between
     // them. Wine names every drive NTFS, exFAT among them.
@@ -387,6 +558,9 @@ FillEnd CleanFolderEntries(const char* fileSystem) {
         }
         free(folder->Name);
         free(folder);
+    }
+    if (end == kFillComplete && (strcmp(fileSystem, "exFAT") == 0 || gWorker.namesInSets)) {
+        end = TakeEntriesBesideFillFiles(last, size);
     }
     LogLine("%I64i free entries of folders were overwritten", gWorker.entries);
     return end;
@@ -410,9 +584,9 @@ void MakeFolderForRecords() {
     ResetTempNames();
 }
 
-FillEnd CleanAfterFill() {
+FillEnd CleanAfterFill(char* last, size_t size) {
     char fileSystem[32];
     QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
-    FillEnd end = CleanFreeRecords(fileSystem);
-    return end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
+    FillEnd end = CleanFreeRecords(fileSystem, last, size);
+    return end == kFillComplete ? CleanFolderEntries(fileSystem, last, size) : end;
 }

@@ -125,6 +125,15 @@ void DropFillFileNode(FillFileNode* previous, FillFileNode* node) {
     free(node);
 }
 
+bool DeleteFillFileNow(FillFileNode* previous, FillFileNode* node) {
+    FillFileNode* alone = NewFillFileNode(node->Name);
+    if (alone == nullptr) {
+        return false;
+    }
+    DropFillFileNode(previous, node);
+    return DeleteFillFiles(alone, false) == 0;
+}
+
 void ForgetLastFillFile() {
     DropFillFileNode(gWorker.fillListBeforeTail, gWorker.fillListTail);
 }
@@ -283,7 +292,7 @@ JobOutcome ConcludeFill(FillEnd end) {
         end = CheckWhatTheDriveKept(unopened, last, sizeof last);
     }
     if (end == kFillComplete) {
-        end = CleanAfterFill();
+        end = CleanAfterFill(last, sizeof last);
     }
     if (end == kFillComplete) {
         end = TopUpFreedSpace(last, sizeof last);
@@ -346,6 +355,16 @@ JobOutcome ConcludeFill(FillEnd end) {
     case kFillFolderFailed:
         LogPathLine("Cannot write the free entries of folder [%s]", gWorker.failedFolder);
         return kJobFailed;
+    case kFillRootFull:
+        LogLine("The root folder of drive %s has no room for another file, so its free space cannot be "
+                "written: move one file out of it, then run Tessarine again",
+                drive);
+        return kJobFailed;
+    case kFillBesideUnreached:
+        LogPathLine("Cannot reach the entries beside the fill files in folder [%s]: they may keep pieces of "
+                    "deleted names",
+                    gWorker.rootPath);
+        return kJobFailed;
     case kFillGoesOn: // not an end
     case kFillFolderRefused:
     case kFillNotDeleted: // its "Cannot delete" lines say why
@@ -372,6 +391,14 @@ JobOutcome CleanDrive() {
     gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
     MakeFolderForRecords();
     FillEnd first = StartFillFile(gWorker.rootPath, 0, true);
+    if (first == kFillNotOpened && ClassifyRefusal(GetLastError()) == kFolderFull) {
+        // A root with no room for a file (a full stick, a diskette's fixed
+        // root): with nothing free there is nothing to fill, and the later
+        // steps still take the free entries of the other folders. With free
+        // space there is no place to fill it from: in another folder the
+        // file could grow it for good.
+        first = FreeSectors() == 0 ? kFillComplete : kFillRootFull;
+    }
     return ConcludeFill(first == kFillGoesOn ? FillFreeSpace() : first);
 }
 
@@ -382,11 +409,11 @@ JobOutcome CleanDrive() {
 // fill takes a block of a drive that keeps no small file in its record)
 // comes back holding what it held: a folder deleted before its block reached
 // the medium was never written there. The last fill file takes it again with
-// zeros, flushed. last gets the file that could not be opened or flushed.
+// zeros, flushed.
 FillEnd TopUpFreedSpace(char* last, size_t size) {
-    bool folders = false; // only a folder holds any of the free space
+    bool folders = false; // only a folder holds any of the free space, but for one made of the fill's zeros
     for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
-        folders = folders || IsFolderNode(node);
+        folders = folders || (IsFolderNode(node) && !node->Holder);
     }
     FillFileNode* tail = nullptr;
     if (!folders) {
@@ -397,17 +424,19 @@ FillEnd TopUpFreedSpace(char* last, size_t size) {
     }
     gWorker.fillListTail = tail;
     gWorker.fillListBeforeTail = nullptr;
-    if (tail == nullptr) {
-        return kFillComplete;
-    }
+    return tail != nullptr ? WriteOnto(tail, last, size) : kFillComplete;
+}
+
+FillEnd WriteOnto(FillFileNode* node, char* last, size_t size) {
     if (!MeasureFreeSpace()) {
         return kFillMeasureLost;
     }
-    lstrcpynA(last, tail->Name, static_cast<int>(size));
-    gWorker.fillFile = FileOpen(tail->Name, "ab");
+    lstrcpynA(last, node->Name, static_cast<int>(size));
+    gWorker.fillFile = FileOpen(node->Name, "ab");
     if (gWorker.fillFile == nullptr) {
         return kFillNotOpened;
     }
+    FillFileNode* tail = gWorker.fillListTail;
     gWorker.sectorsInFile = static_cast<unsigned>(FileSeekPos(gWorker.fillFile, FILE_END, 0) / kSectorSize);
     gWorker.remainingSectors = FreeSectors();
     gWorker.writeLimit = gWorker.writtenSectors + WriteLimit(FreeSectors());
@@ -416,15 +445,18 @@ FillEnd TopUpFreedSpace(char* last, size_t size) {
         CloseFillFile(false);
         return end;
     }
-    lstrcpynA(last, gWorker.fillListTail->Name, static_cast<int>(size));
+    // A fill file begun here is the list's last, and node was closed unflushed.
+    const FillFileNode* current = gWorker.fillListTail != tail ? gWorker.fillListTail : node;
+    lstrcpynA(last, current->Name, static_cast<int>(size));
     if (!CloseFillFile(true)) {
         return kFillFlushFailed;
     }
-    // A fill file that the top-up filled was closed unflushed.
-    const FillFileNode* unflushed = gWorker.fillListTail != tail ? FlushEarlierFillFiles() : nullptr;
-    if (unflushed != nullptr) {
-        lstrcpynA(last, unflushed->Name, static_cast<int>(size));
-        return kFillFlushFailed;
+    for (const FillFileNode* other = node; current != node && other != current;
+         other = other == node ? tail->Next : other->Next) {
+        if (!FlushFillFile(other->Name)) { // node, then the files begun after it but the last
+            lstrcpynA(last, other->Name, static_cast<int>(size));
+            return kFillFlushFailed;
+        }
     }
     last[0] = '\0';
     return kFillComplete;

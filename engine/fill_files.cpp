@@ -77,7 +77,7 @@ bool IsPaddedName(const char* name) {
     return name[0] == '_' && name[1] == '0' && dot != nullptr && dot - name > 7;
 }
 
-Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot) {
+Leftover LeftoverOf(const char* name, unsigned long long size, bool whereFillFilesLie) {
     if (!IsFillFileName(name)) {
         return kNotALeftover;
     }
@@ -86,7 +86,7 @@ Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot) {
         return size <= kRecordFillBytes ? kEntryLeftover : kNotALeftover;
     }
     // A run's fill files count from AAA: far fewer than 26 x 26 of 2 GiB.
-    bool fill = inRoot && size != 0 && size % kSectorSize == 0 && dot[1] == 'A';
+    bool fill = whereFillFilesLie && size != 0 && size % kSectorSize == 0 && dot[1] == 'A';
     return fill && (name[1] != '0' || name[2] == '.') ? kFillLeftover : kNotALeftover;
 }
 
@@ -154,6 +154,7 @@ FillFileNode* NewFillFileNode(const char* path) {
     node->Next = nullptr;
     node->Left = false;
     node->Pending = false;
+    node->Holder = false;
     return node;
 }
 
@@ -374,13 +375,13 @@ unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progres
     *tail = nullptr;
     for (FillFileNode** at = head; *at != nullptr;) {
         FillFileNode* node = *at;
-        if (!IsFillFileNode(node)) {
+        if (!IsFillFileNode(node) && !node->Holder) {
             *at = node->Next;
             node->Next = nullptr;
             *ownEnd = node;
             ownEnd = &node->Next;
         } else {
-            *tail = node;
+            *tail = node->Holder ? *tail : node;
             at = &node->Next;
         }
     }

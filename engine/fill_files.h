@@ -7,6 +7,7 @@ struct FillFileNode {
     FillFileNode* Next;
     bool Left;    // still on the drive after its deletion
     bool Pending; // its deletion was taken (or refused for now): it may yet go
+    bool Holder;  // a folder of the run's own that holds its fill files
 };
 
 // kNameCount: the counter's names, AAA to ZZZ.
@@ -40,12 +41,13 @@ enum : unsigned { kEntryNameLength = 12 };
 bool IsPaddedName(const char* name);
 
 // What an earlier run may have left, by name and size: a fill file in the
-// root holds whole sectors of zeros, under the plain name and a counter that
+// root (or in a folder of the run's own, where the last steps move them)
+// holds whole sectors of zeros, under the plain name and a counter that
 // begins with A; a file of the later steps, anywhere, holds at most the zeros
 // of a record, under a padded name. Anything else is the user's, whatever
 // its contents.
 enum Leftover { kNotALeftover, kFillLeftover, kEntryLeftover };
-Leftover LeftoverOf(const char* name, unsigned long long size, bool inRoot);
+Leftover LeftoverOf(const char* name, unsigned long long size, bool whereFillFilesLie);
 
 // Forgets the last name, so the next call starts at "AAA" again.
 void ResetTempNames();
@@ -62,8 +64,9 @@ FillFileNode* NewFillFileNode(const char* path);
 unsigned DeleteFillFiles(FillFileNode* first, bool progress);
 
 // Deletes the run's own folders and small files of the list from *head on,
-// as DeleteFillFiles does, and keeps its fill files in their order; *tail is
-// set to the last of them (null for none). Returns the number left.
+// as DeleteFillFiles does, and keeps its fill files (and the folders that
+// hold them) in their order; *tail is set to the last fill file (null for
+// none). Returns the number left.
 unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progress);
 
 // A folder of the run's own: its path ends in a backslash.

@@ -39,6 +39,23 @@ Contents ReadContents(HANDLE file, unsigned long long size, char* buffer) {
     return kAllZeros;
 }
 
+// Fill files lie in the root, or in a folder of a run's own that its last
+// steps moved them into: a folder of a padded name.
+bool HoldsFillFiles(const char* folder) {
+    size_t length = strlen(folder);
+    if (length <= 3) {
+        return true;
+    }
+    static char name[kMaxNameBytes];
+    const char* end = folder + length - 1;
+    const char* start = end;
+    while (start[-1] != '\\') {
+        --start;
+    }
+    lstrcpynA(name, start, static_cast<int>(end - start + 1));
+    return LeftoverOf(name, 0, false) == kEntryLeftover;
+}
+
 void Push(const char* path, FillFileNode** list) {
     FillFileNode* node = NewFillFileNode(path);
     if (node != nullptr) { // without memory, the file stays: that is safe
@@ -49,7 +66,7 @@ void Push(const char* path, FillFileNode** list) {
 
 // The leftovers of one folder onto *found; its subfolders onto *pending,
 // and those of a run's own onto *own too.
-bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileNode** found,
+bool ListFolder(const char* folder, bool holdsFillFiles, FillFileNode** pending, FillFileNode** found,
                 FillFileNode** own, char* buffer) {
     static char path[kMaxPathBytes + kMaxNameBytes];
     snprintf(path, sizeof path, "%s*", folder);
@@ -69,7 +86,7 @@ bool ListFolder(const char* folder, bool root, FillFileNode** pending, FillFileN
             }
             continue;
         }
-        if (LeftoverOf(entry.name, entry.size, root) == kNotALeftover) {
+        if (LeftoverOf(entry.name, entry.size, holdsFillFiles) == kNotALeftover) {
             continue;
         }
         HANDLE file = FileOpenAlone(path);
@@ -105,8 +122,8 @@ bool ClearLeftovers(const char* rootPath, char* buffer) {
         pending = folder->Next;
         ShowStepStatus(kStepLeftovers, ++folders, 0);
         FillFileNode* found = nullptr;
-        stopped =
-            stopped || !ListFolder(folder->Name, folder->Name[3] == '\0', &pending, &found, &own, buffer);
+        stopped = stopped ||
+                  !ListFolder(folder->Name, HoldsFillFiles(folder->Name), &pending, &found, &own, buffer);
         unsigned count = CountFillFiles(found);
         if (count == 1) {
             LogPathLine("Deleting file [%s] left by an earlier run", found->Name);

@@ -67,11 +67,27 @@ HANDLE NewHandle(const char* name) {
     return reinterpret_cast<HANDLE>(gFakeDrive.openOrder.size() - 1 + 0x100);
 }
 
+// exFAT: where a name's set of entries goes in folder, the folder grown when
+// no free run holds it and the drive has a cluster free; npos when it cannot.
+size_t SetPlace(FakeFolder& folder, size_t set) {
+    size_t at = folder.entries.find(std::string(set, '.'));
+    if (at == std::string::npos && gFakeDrive.freeSectors >= gFakeDrive.clusterSectors) {
+        gFakeDrive.freeSectors -= gFakeDrive.clusterSectors;
+        folder.entries.append(gFakeDrive.clusterSectors * 512 / 32, '.');
+        at = folder.entries.find(std::string(set, '.'));
+    }
+    return at;
+}
+
 // exFAT: a name's set of entries, taken in the folder.
 void TakeSet(FakeFolder& folder, size_t at, size_t set) {
     folder.entries.replace(at, set, set, 'f');
     folder.written.resize(folder.entries.size());
     std::fill(folder.written.begin() + at, folder.written.begin() + at + set, true);
+}
+
+size_t SetSize(const std::string& name) {
+    return 2 + (name.size() + 14) / 15;
 }
 
 bool Held(const FakeFile& file) {
@@ -138,6 +154,10 @@ unsigned QuerySectorSize(const char*) {
     return gFakeDrive.sectorSize;
 }
 
+unsigned long long QueryClusterBytes(const char*) {
+    return gFakeDrive.clusterSectors * 512ull;
+}
+
 int FileSeek(HANDLE handle, DWORD, long long distance) { // from the start
     FakeFile* file = FileOf(handle);
     return file != nullptr ? (file->readBytes = static_cast<unsigned long long>(distance), 0) : -1;
@@ -195,16 +215,16 @@ HANDLE FileOpen(const char* name, const char* mode) {
         SetLastError(folder.reparse ? ERROR_ACCESS_DENIED : folder.refuses);
         return nullptr;
     }
-    size_t set = 2 + (path.size() - path.rfind('\\') - 1 + 14) / 15;
-    size_t at = folder.entries.find(std::string(set, '.'));
+    size_t set = SetSize(path.substr(path.rfind('\\') + 1));
+    size_t at = isNew && !folder.entries.empty() ? SetPlace(folder, set) : std::string::npos;
     if (isNew && !folder.entries.empty() && at == std::string::npos) {
         SetLastError(ERROR_DISK_FULL);
         return nullptr;
     }
-    if (isNew && folder.entries.empty() && !Ntfs() && gFakeDrive.freeSectors == 0 &&
+    if (isNew && folder.entries.empty() && !Ntfs() && (gFakeDrive.freeSectors == 0 || folder.fixed) &&
         folder.freeEntries-- == 0) {
         folder.freeEntries = 0;
-        SetLastError(ERROR_DISK_FULL);
+        SetLastError(folder.fixed ? ERROR_CANNOT_MAKE : ERROR_DISK_FULL); // Windows' answer for FAT12's root
         return nullptr;
     }
     FakeFile& file = gFakeDrive.files[name];
@@ -383,6 +403,7 @@ unsigned FileWrite(const void* buffer, unsigned size, unsigned count, HANDLE han
     file->firstTaken = file->sectors == 0 ? gFakeDrive.taken : file->firstTaken;
     file->sectors += written;
     gFakeDrive.oldSectors -= std::min<unsigned long long>(gFakeDrive.oldSectors, written);
+    gFakeDrive.zeroSectors -= std::min<unsigned long long>(gFakeDrive.zeroSectors, written);
     file->flushed = false, file->written = true;
     gFakeDrive.freeSectors -= gFakeDrive.compresses ? 0 : written;
     gFakeDrive.taken += written;
@@ -472,24 +493,32 @@ bool FolderMake(const char* path) {
         SetLastError(error);
         return false;
     }
-    size_t set = 2 + (folder.size() - 1 - folder.rfind('\\', folder.size() - 2) - 1 + 14) / 15;
-    size_t at = parent.entries.find(std::string(set, '.'));
-    if (!parent.entries.empty() && at == std::string::npos) {
+    std::string name = folder.substr(0, folder.size() - 1);
+    size_t set = SetSize(name.substr(name.rfind('\\') + 1));
+    size_t at = parent.entries.empty() ? 0 : SetPlace(parent, set);
+    if (at == std::string::npos ||
+        (!Ntfs() && gFakeDrive.freeSectors < std::max(gFakeDrive.folderSectors, 1ull))) {
         SetLastError(ERROR_DISK_FULL);
         return false;
     }
+    unsigned long long sectors = Ntfs() ? 0 : gFakeDrive.folderSectors;
+    gFakeDrive.freeSectors -= sectors;
     if (Ntfs()) {
         TakeRecord(parent);
-    } else {
-        gFakeDrive.freeSectors -= gFakeDrive.folderSectors;
     }
     if (!parent.entries.empty()) { // a name's set in the first free run that holds it
         TakeSet(parent, at, set);
     }
-    gFakeDrive.folders[folder].ntfsRoom = gFakeDrive.newFolderRoom;
-    gFakeDrive.folders[folder].sectors = Ntfs() ? 0 : gFakeDrive.folderSectors;
-    gFakeDrive.folders[folder].firstEntry = at,
-    gFakeDrive.folders[folder].setSize = parent.entries.empty() ? 0 : set;
+    FakeFolder& made = gFakeDrive.folders[folder];
+    made.ntfsRoom = gFakeDrive.newFolderRoom;
+    made.sectors = sectors;
+    made.oldSectors = sectors - std::min(sectors, gFakeDrive.zeroSectors);
+    gFakeDrive.zeroSectors -= sectors - made.oldSectors;
+    gFakeDrive.givenBack -= std::min(gFakeDrive.givenBack, sectors - made.oldSectors); // written once
+    made.firstEntry = at, made.setSize = parent.entries.empty() ? 0 : set;
+    // A cluster of entries of its own, or room for as many names.
+    made.entries.assign(parent.entries.empty() ? 0 : gFakeDrive.clusterSectors * 512 / 32, '.');
+    made.freeEntries = parent.entries.empty() ? gFakeDrive.clusterSectors * 512 / 32 : 0;
     return true;
 }
 
@@ -507,8 +536,9 @@ bool FolderDelete(const char* path) {
     }
     auto listed = gFakeDrive.files.find(folder.substr(0, folder.size() - 1)); // a folder set up as a file
     auto it = gFakeDrive.folders.find(folder);
-    unsigned long long sectors = it != gFakeDrive.folders.end() ? it->second.sectors : 0;
-    gFakeDrive.freeSectors += sectors, gFakeDrive.oldSectors += sectors;
+    if (it != gFakeDrive.folders.end()) {
+        gFakeDrive.freeSectors += it->second.sectors, gFakeDrive.oldSectors += it->second.oldSectors;
+    }
     if (it != gFakeDrive.folders.end() && it->second.setSize != 0) {
         gFakeDrive.folders[ParentOf(folder)].entries.replace(it->second.firstEntry, it->second.setSize,
                                                              it->second.setSize, '.');
@@ -520,5 +550,54 @@ bool FolderDelete(const char* path) {
     if (made) {
         GiveRecord(gFakeDrive.folders[ParentOf(folder)]);
     }
+    return true;
+}
+
+int FileTruncate(HANDLE handle, long long size) {
+    FakeFile* file = FileOf(handle);
+    unsigned long long sectors = static_cast<unsigned long long>(size) / 512;
+    if (file == nullptr || !file->open || sectors > file->sectors) {
+        return -1;
+    }
+    gFakeDrive.freeSectors += file->sectors - sectors;
+    gFakeDrive.zeroSectors += file->sectors - sectors; // a fill file's zeros
+    gFakeDrive.givenBack += file->sectors - sectors;
+    file->sectors = sectors;
+    return 0;
+}
+
+bool FileMove(const char* path, const char* newPath) {
+    std::string to = newPath, folder = to.substr(0, to.rfind('\\') + 1);
+    auto it = gFakeDrive.files.find(path);
+    auto target = gFakeDrive.folders.find(folder);
+    DWORD error = !gFakeDrive.present || it == gFakeDrive.files.end() || target == gFakeDrive.folders.end()
+                      ? ERROR_PATH_NOT_FOUND
+                  : gFakeDrive.files.count(to) != 0 ? ERROR_ALREADY_EXISTS
+                                                    : 0;
+    size_t set = SetSize(to.substr(folder.size()));
+    size_t at = error == 0 && !target->second.entries.empty() ? SetPlace(target->second, set) : 0;
+    if (error == 0 &&
+        (at == std::string::npos || (target->second.entries.empty() && gFakeDrive.freeSectors == 0 &&
+                                     target->second.freeEntries-- == 0))) {
+        target->second.freeEntries = 0;
+        error = ERROR_DISK_FULL;
+    }
+    if (error != 0) {
+        SetLastError(error);
+        return false;
+    }
+    FakeFile file = it->second;
+    std::string from = path;
+    gFakeDrive.folders[from.substr(0, from.rfind('\\') + 1)].freeEntries += Ntfs() ? 0 : 1;
+    if (file.setSize != 0) {
+        gFakeDrive.folders[from.substr(0, from.rfind('\\') + 1)].entries.replace(
+            file.firstEntry, file.setSize, file.setSize, '.');
+    }
+    if (!target->second.entries.empty()) {
+        TakeSet(target->second, at, set);
+    }
+    file.firstEntry = at, file.setSize = target->second.entries.empty() ? 0 : set;
+    gFakeDrive.files.erase(it);
+    gFakeDrive.files[to] = file;
     return true;
 }

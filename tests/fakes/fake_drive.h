@@ -29,14 +29,17 @@ struct FakeFile {
 // cannot grow, and takes only as many new files as it has free entries.
 struct FakeFolder {
     unsigned long long freeEntries = 0;
+    bool fixed = false;   // FAT12's root: it never grows, whatever is free
     DWORD refuses = 0;    // the error every create gets
     bool reparse = false; // a link: no file may be made there
     // exFAT: the folder's entries, '.' free, 'k' kept; a name takes a set of
-    // 2 + length/15 entries (rounded up) in the first free run that holds it.
+    // 2 + length/15 entries (rounded up) in the first free run that holds it,
+    // and where none does, the folder grows by a cluster of free space.
     std::string entries;
     std::vector<bool> written;          // the entries a fill file has held
     long long ntfsRoom = -1;            // NTFS: the new names its index takes on a full drive (-1: any)
-    unsigned long long sectors = 0;     // of the free space, taken when it was made
+    unsigned long long sectors = 0;     // of the free space, taken when it was made...
+    unsigned long long oldSectors = 0;  // ...and of those, the ones that held old contents
     size_t firstEntry = 0, setSize = 0; // its exFAT entries in its parent
 };
 
@@ -66,10 +69,14 @@ struct FakeDrive {
     bool refusalCostsRecord = false;
     unsigned long long lostOldRecords = 0;
     // A new folder takes this many sectors of the free space; deleted, it
-    // gives them back with what they held before (oldSectors).
-    unsigned long long folderSectors = 0, oldSectors = 0;
-    int failOpenAt = -1;   // the n-th open (0-based) fails
-    int vanishAtOpen = -1; // the drive is pulled out at the n-th open (0-based)
+    // gives them back with what they held before (oldSectors): old contents,
+    // unless a fill file gave them back first (zeroSectors). A new exFAT
+    // folder has a cluster's entries.
+    unsigned long long folderSectors = 0, oldSectors = 0, zeroSectors = 0;
+    unsigned clusterSectors = 8;      // what an exFAT folder grows by
+    unsigned long long givenBack = 0; // sectors a fill file gave back, cut short, to be written again
+    int failOpenAt = -1;              // the n-th open (0-based) fails
+    int vanishAtOpen = -1;            // the drive is pulled out at the n-th open (0-based)
     bool refusesDeletion = false;
     int stopAfterWrites = -1;        // sets the stop request after this many writes...
     int stopAtOpen = -1;             // ...or at the n-th open (0-based)
