@@ -10,7 +10,10 @@
 #         outside the drive), scan=MS[:LONG_MS:FOLDER] (tests/scanner holds each
 #         new or changed file MS, the first in FOLDER LONG_MS); stick FS SEED: the net's stick of that seed
 #         (tests/e2e/sticks.py: names in every script, folders deleted whole;
-#         FAT through the real driver in a small VM)
+#         FAT and exfat-kernel through the real driver in a small VM; SEED
+#         root-runs or full: a stick of that shape); as=exFAT: the program
+#         told that name for the drive (tests/told: the path Windows takes on
+#         an exFAT stick, which Wine names NTFS)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
 #         (no help file), win98, two (a second instance on h:), dist (the
 #         release zip's program), unit:FILTER (unit tests on the full drive)
@@ -82,6 +85,13 @@ NTFS: Stop while the free records are taken | ntfs 64 small=3000 | cmd | ok reco
 a run killed half-way: the next one clears its files first | exfat 256 kept | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 a run killed in the names step: the next one clears its files in every folder | exfat 64 kept many=6000 | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
 the stick is pulled out during the names step: no success | exfat 64 many | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete [0-9]+ files in folder \[g:\\ code=1
+named exFAT: a run killed in the names step, the next one clears its files in every folder | exfat 64 kept many=6000 as=exFAT | cmd | ok naming kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 markers=0 left=0 fsck=yes free=same kept=yes
+named exFAT: the stick is pulled out during the names step, no success | exfat 64 many as=exFAT | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete [0-9]+ files in folder \[g:\\ code=1
+named exFAT: a scanner holds each new or changed file for 1.5 s, one file longer than the wait | exfat 32 many=300 scan=1500:60000:many as=exFAT | cmd | ok pending wait check stop quit | last=Cannot delete file \[g:\\many\\.+\] code=1 left=0
+exFAT: the root's first free runs are those of names of 30 and 45 characters deleted between kept files | stick exfat root-runs | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
+exFAT named exFAT: the root's first free runs are those of names of 30 and 45 characters | stick exfat root-runs as=exFAT | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
+exFAT named exFAT, a full stick whose root has no free entry: the names deleted in its folders still go | stick exfat full as=exFAT | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
+a full FAT32 stick whose root has no free entry: the names deleted in its folders still go | stick fat32 full | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
 diskette in A: through the FAT driver, no question | stick fat12 1 | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 stick=clean left=0 fsck=yes free=same
 FAT32 stick chosen in the list | stick fat32 1 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 stick=clean left=0 fsck=yes free=same
@@ -118,12 +128,18 @@ EOF
 # per file system but those the rows above take (FAT's mounts take ~20 s
 # each), or those of TESS_NET_SEEDS and TESS_NET_FS (make soak). Seed 1 of
 # ntfs and ext2-4k and seed 2 of ext2-1k kept deleted data or names on the
-# build before the records went before the names step.
-declare -A NET_SEEDS=([exfat]=2 [fat32]="" [fat12]="")
-for fs in ${TESS_NET_FS:-exfat fat32 fat12 ntfs ext2-1k ext2-4k}; do
+# build before the records went before the names step; exFAT sticks 12 and 17
+# kept pieces of deleted names beside the root's fill file. An exFAT stick
+# runs on both paths: as Windows names it (exFAT) and as Wine does (NTFS).
+declare -A NET_SEEDS=([exfat]="12 17" [exfat-kernel]=17 [fat32]="" [fat12]="")
+for fs in ${TESS_NET_FS:-exfat exfat-kernel fat32 fat12 ntfs ext2-1k ext2-4k}; do
   seeds=${TESS_NET_SEEDS:-${NET_SEEDS[$fs]-1 2}}
   for seed in $seeds; do
-    SCENARIOS+=$'\n'"the net's stick $seed $fs | stick $fs $seed | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same"
+    for as in $([ "${fs#exfat}" != "$fs" ] && echo "exFAT") NTFS; do
+      [ "$fs" = exfat-kernel ] && [ -z "${TESS_NET_SEEDS:-}" ] && [ $as = NTFS ] && continue # one VM row in make test
+      named=$([ $as = exFAT ] && echo ", named exFAT")
+      SCENARIOS+=$'\n'"the net's stick $seed $fs$named | stick $fs $seed $([ $as = exFAT ] && echo as=exFAT) | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same"
+    done
   done
 done
 STICKS_PASSED=0 STICKS_FAILING=""
@@ -145,6 +161,7 @@ has() { local word=$1 w; shift; for w in "$@"; do [ "$w" = "$word" ] && return 0
 drive_up() { # kind size options...
   local kind=$1 size=$2; shift 2
   KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST="" STICK_FS="" SCANNER=""
+  TOLD_FS=$(printf '%s\n' "$@" | sed -n 's/^as=//p')
   mkdir -p "$DIR"
   case $kind in
     -) return ;;
@@ -264,8 +281,14 @@ check_window() {
   [ -n "${EXPECT[measured]:-}" ] && tess_equal "the measuring lines" "Cleaning un-used sectors on drive $d
 Free space on drive $d is $REPORTED in byte
 Free space on drive $d is $((REPORTED / 512)) in Sectors" "$(sed -n 2,4p <<<"$l")"
-  # FAT as Windows names it: no file table, whose free records the NTFS path takes.
-  [ "${STICK_FS#fat}" != "${STICK_FS:-}" ] && tess_equal "the FAT path: no step for a file table" 0 "$(grep -c 'records of the file table' <<<"$l")"
+  # The path taken: FAT as Windows names it, and exFAT as the told build
+  # names it, have no file table, whose free records the NTFS path takes.
+  local family=${STICK_FS:-$KIND} records; records=$(grep -c 'records of the file table' <<<"$l")
+  if [ "${family#fat}" != "$family" ] || [ "$TOLD_FS" = exFAT ]; then
+    tess_equal "the path of FAT or exFAT as Windows names them: no step for a file table" 0 "$records"
+  elif [ "${family#exfat}" != "$family" ]; then
+    tess_check "the path of exFAT as Wine names it (NTFS): a step for a file table" [ "$records" -gt 0 ]
+  fi
   [ -n "${EXPECT[viewer]:-}" ] && tess_equal "the help viewer" "${EXPECT[viewer]}" "$(shown "Tessarine Help" 3000)"
 }
 press() { # a button of the window, with the mouse as the user does, unless something lies over it
@@ -327,7 +350,9 @@ step() {
 # --- how the tool is started -------------------------------------------------
 start_tool() {
   local how=$1 t0 delay
-  TESS_RUN_EXE=""
+  TESS_RUN_EXE="" TESSARINE_TOLD_FILE_SYSTEM=$TOLD_FS
+  [ -n "$TOLD_FS" ] && TESS_RUN_EXE="$TESS_BIN/tests/told/Tessarine.exe"
+  export TESSARINE_TOLD_FILE_SYSTEM
   case $how in
     nohelp) mkdir -p "$TESS_TMP/nohelp"; cp "$TESS_EXE" "$TESS_TMP/nohelp/"; TESS_RUN_EXE="$TESS_TMP/nohelp/Tessarine.exe" ;;
     win98)

@@ -8,8 +8,12 @@ usage: sticks.py recipe SEED FS          the stick's recipe, one line per item
        sticks.py check STATE IMAGE       what is left of the deleted files in IMAGE
        sticks.py kept STATE DIR          the kept files, byte for byte, on the mounted drive
 
-FS is exfat, fat32, fat12, ntfs, ext2-1k or ext2-4k. The same seed and FS give
-the same stick. Deleted data carries "TNETD" every 24 bytes, deleted names
+FS is exfat, exfat-kernel (the same sticks, for the Linux kernel's own
+driver), fat32, fat12, ntfs, ext2-1k or ext2-4k. The same seed and FS give the
+same stick. SEED may also name a stick of a shape of its own: root-runs (the
+root's first free runs are those of deleted names of 30 and 45 characters,
+between kept files), full (no free byte, a root with no free entry, names
+deleted in a folder). Deleted data carries "TNETD" every 24 bytes, deleted names
 "Qz" and a number (no other name holds a "Q"). The tree is planted through
 the mounted driver. check prints one line per finding, then "clean" or the
 count of faults.
@@ -45,14 +49,18 @@ class Recipe:
     """The stick of one seed: the file system's shape and a tree made in order."""
 
     def __init__(self, seed, fs):
-        r = random.Random('%s/%s' % (seed, fs))
-        self.seed, self.fs = seed, fs
+        family = 'exfat' if fs.startswith('exfat') else fs  # the same stick on either driver
+        r = random.Random('%s/%s' % (seed, family))
+        self.seed, self.fs, self.full = seed, fs, seed == 'full'
+        if not isinstance(seed, int):
+            self.shaped(r, family)
+            return
         if fs == 'fat12':
             self.kib, self.cluster = r.choice([720, 1440, 1440, 2880]), 512
         elif fs == 'fat32':
             self.cluster = r.choice([512, 512, 1024])
             self.kib = (66000 * self.cluster + r.randrange(0, 8 << 20)) // 1024
-        elif fs == 'exfat':
+        elif family == 'exfat':
             self.cluster = r.choice([4096, 4096, 8192, 16384, 32768])
             self.kib = r.randrange(16, 49) * 1024
         elif fs == 'ntfs':
@@ -94,6 +102,26 @@ class Recipe:
                 continue
             self.files.append((folder + name, size, kept))
 
+    def shaped(self, r, family):
+        """A stick of a shape named by its seed, with names of exact lengths."""
+        self.kib, self.cluster = {'fat32': (36000, 512), 'fat12': (1440, 512)}.get(family, (32 << 10, 4096))
+        self.r, self.pools, self.count, self.gone = r, ['latin'], 0, None
+        if self.seed == 'root-runs':
+            self.folders = ['']
+            self.files = [('keep1.txt', 100, True), (self.exact(30), 200 << 10, False), ('keep2.txt', 100, True),
+                          (self.exact(45), 300 << 10, False), ('keep3.txt', 100, True)]
+        else:
+            self.folders = ['', 'sub/']
+            self.files = [('sub/' + self.exact(n, kept), size, kept) for n, size, kept in
+                          ((30, 64 << 10, False), (12, 4096, True), (45, 128 << 10, False), (80, 0, False),
+                           (20, 100, True))]
+
+    def exact(self, units, kept=False):
+        """A name of exactly so many characters."""
+        self.count += 0 if kept else 1
+        mark = '' if kept else 'Qz%d' % self.count
+        return mark + ''.join(self.r.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(units - len(mark)))
+
     def name(self, most, doomed):
         r = self.r
         pool = SCRIPTS[r.choice(self.pools)] + SCRIPTS['latin']
@@ -115,7 +143,8 @@ class Recipe:
                 'cluster': c, 'many': c * r.randrange(2, max(3, (256 << 10) // c))}[kind]
 
     def lines(self):
-        yield 'seed %d, %s, %d KiB, clusters of %d bytes' % (self.seed, self.fs, self.kib, self.cluster)
+        yield 'seed %s, %s, %d KiB, clusters of %d bytes%s' % (self.seed, self.fs, self.kib, self.cluster,
+                                                                ', full, its root too' if self.full else '')
         for f in self.folders[1:]:
             yield 'folder %s%s' % (f, '  (deleted whole)' if self.gone and f.startswith(self.gone) else '')
         for i, (path, size, kept) in enumerate(self.files):
@@ -124,7 +153,7 @@ class Recipe:
 
 def content(path, size, kept, seed):
     if kept:
-        unit = hashlib.sha256(('%d/%s' % (seed, path)).encode()).hexdigest().encode()
+        unit = hashlib.sha256(('%s/%s' % (seed, path)).encode()).hexdigest().encode()
     else:
         unit = b'%s %08x deleted data\n' % (DATA_MARK, zlib.crc32(path.encode()))  # 24 bytes
     return (unit * (size // len(unit) + 1))[:size]
@@ -140,7 +169,7 @@ def make(recipe, image):
         subprocess.run(['mkfs.fat', '-C', '-F', '12', image, str(kib)], **quiet)
     elif fs == 'fat32':
         subprocess.run(['mkfs.fat', '-F', '32', '-S', '512', '-s', str(c // 512), image], **quiet)
-    elif fs == 'exfat':
+    elif fs.startswith('exfat'):
         subprocess.run(['mkfs.exfat', '-c', str(c), image], **quiet)
     elif fs == 'ntfs':
         subprocess.run(['mkfs.ntfs', '-q', '-F', '-f', '-c', str(c), image], **quiet)
@@ -179,7 +208,29 @@ def plant(recipe, where, phase):
         for folder in recipe.folders:
             if os.path.isdir(os.path.join(where, folder)):
                 fsync(os.path.join(where, folder))
+        if recipe.full:
+            fill_up(where)
     os.sync()
+
+
+def fill_up(where):
+    """No free byte left (a file of the user's takes it, in the root: on exFAT a file made in a folder after
+    its deletions could take part of a deleted name's run, leaving a piece that no name fits), then no free
+    entry in the root: empty files until the root, which can no longer grow, takes no more."""
+    with open(os.path.join(where, 'filler.bin'), 'wb', buffering=0) as f:
+        for chunk in (1 << 20, 4096, 512):
+            try:
+                while True:
+                    f.write(b'\0' * chunk)
+            except OSError:
+                pass
+        os.fsync(f.fileno())
+    for i in range(100000):
+        try:
+            open(os.path.join(where, 'F%07d.TXT' % i), 'wb').close()
+        except OSError:
+            break
+    fsync(where)
 
 
 def pieces(fs, name):
@@ -273,7 +324,7 @@ def main(argv):
         state = json.load(open(argv[2]))
         recipe = Recipe(state['seed'], state['fs'])
         return 1 if (check if what == 'check' else kept)(recipe, argv[3]) else 0
-    recipe = Recipe(int(argv[2]), argv[3])
+    recipe = Recipe(int(argv[2]) if argv[2].isdigit() else argv[2], argv[3])
     if what == 'recipe':
         print('\n'.join(recipe.lines()))
     elif what == 'make':
