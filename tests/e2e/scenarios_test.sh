@@ -171,7 +171,7 @@ drive_up() { # kind size options...
       [ "$START" = listA ] && LETTER=a
       stick_make "$1" "$size" "$DIR" "$TESS_TMP/stick.json" || return 1
       STICK_BEFORE=$($STICKS check "$TESS_TMP/stick.json" "$IMAGE" | tr '\n' ';')
-      stick_mount "$size" "$DIR" || return 1
+      stick_in_vm "$size" || stick_mount "$size" "$DIR" || return 1
       [ "${size#fat}" != "$size" ] && { tess_map_device "$LETTER" "$IMAGE" || return 1; } ;;
     ro) tess_make_drive tmpfs "$size" "$DIR"; mount -o remount,ro "$DIR" ;;
     *)
@@ -314,9 +314,9 @@ step() {
     wait) tess_check "the run ends by itself: ${EXPECT[last]}" wait_line "$W" "${EXPECT[last]}" 400
       settle ;;
     records) tess_check "the free records are being taken" wait_line "$W" "Cleaning the free records .*" 120 ;;
-    writing) # until a fill file has grown: on a slow stick, a write has just ended and the next begun
-      for _ in $(seq 500); do find "$LOOK" -maxdepth 1 -name '_*' -size +0c | grep -q . && break; sleep 0.02; done
-      tess_check "fill files are being written" bash -c "find '$LOOK' -maxdepth 1 -name '_*' -size +0c | grep -q ." ;;
+    writing) # until a fill file has grown (not the user's _BACKUP.DAT): on a slow stick, a write has just ended and the next begun
+      for _ in $(seq 500); do find "$LOOK" -maxdepth 1 -name '_*.A[A-Z][A-Z]' -size +0c | grep -q . && break; sleep 0.02; done
+      tess_check "fill files are being written" bash -c "find '$LOOK' -maxdepth 1 -name '_*.A[A-Z][A-Z]' -size +0c | grep -q ." ;;
     nobox) tess_equal "no question" absent "$(shown "$CONFIRM" 1500)" ;;
     kill) kill -9 "$TESS_PID"; tess_wait "$TESS_PID" 20 2>/dev/null
       tess_check "the killed run left its fill file" bash -c "ls -A '$LOOK' | grep -q '^_[0-9A-V]*\.AAA$'" ;;

@@ -22,6 +22,7 @@ import hashlib
 import json
 import os
 import random
+import re
 import subprocess
 import sys
 import zlib
@@ -292,17 +293,19 @@ def check(recipe, image_path):
     doomed = [p.rsplit('/', 1)[-1] for p, s, k in recipe.files if not k]
     doomed += [f[:-1].rsplit('/', 1)[-1] for f in recipe.folders if recipe.gone and f.startswith(recipe.gone)]
     left = slack = 0
-    for name in doomed:
-        for piece in pieces(recipe.fs, name):
-            at = image.find(piece)
-            while at >= 0:
-                if recipe.fs == 'ntfs' and ntfs_slack(image, at):
-                    slack += 1
-                else:
-                    left += 1
-                    if left <= 5:
-                        print('a piece of the deleted name %r at byte %d' % (name, at))
-                at = image.find(piece, at + 1)
+    # Every place where a piece begins, in one pass over the image (a pass per piece took half a minute).
+    owner = {piece: name for name in doomed for piece in pieces(recipe.fs, name)}
+    finder = re.compile(b'|'.join(re.escape(p) for p in sorted(owner, key=len, reverse=True)))
+    match = finder.search(image) if owner else None
+    while match:
+        at, piece = match.start(), match.group()
+        match = finder.search(image, at + 1)  # the next, overlapping this one or not
+        if recipe.fs == 'ntfs' and ntfs_slack(image, at):
+            slack += 1
+        else:
+            left += 1
+            if left <= 5:
+                print('a piece of the deleted name %r at byte %d' % (owner[piece], at))
     if left:
         faults += 1
         print('pieces of deleted names left outside what the README names: %d' % left)
