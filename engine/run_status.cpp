@@ -9,6 +9,8 @@
 namespace {
 
 const double kMiB = 1048576.0, kGiB = 1073741824.0;
+// Less than a write of 128 KiB: too little to tell a speed.
+const unsigned long long kMeasuredBytes = 131072;
 
 // "1,204,000": counts as the user reads them.
 void Grouped(unsigned long long value, char* out) {
@@ -75,7 +77,9 @@ void Size(unsigned long long bytes, char* out, size_t size) {
 }
 
 void Rate(double bytesPerSecond, char* out, size_t size) {
-    if (bytesPerSecond < kMiB) {
+    if (bytesPerSecond < 1023.5) { // "0 KB/s" says nothing
+        snprintf(out, size, "%u bytes/s", static_cast<unsigned>(bytesPerSecond + 0.5));
+    } else if (bytesPerSecond < kMiB) {
         snprintf(out, size, "%u KB/s", static_cast<unsigned>(bytesPerSecond / 1024 + 0.5));
     } else {
         snprintf(out, size, "%.1f MB/s", bytesPerSecond / kMiB);
@@ -167,7 +171,7 @@ void FormatSummary(JobOutcome outcome, unsigned long long bytes, unsigned long l
     char written[32], took[32], speed[32];
     Size(bytes, written, sizeof written);
     Duration(ms, took, sizeof took);
-    if (bytes == 0 || ms == 0) {
+    if (bytes < kMeasuredBytes || ms == 0) { // the speed of the steps around a write, not of the drive
         snprintf(out, size, "%s%s written in %s", how, written, took);
         return;
     }

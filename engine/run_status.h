@@ -41,7 +41,8 @@ void FormatTimeLeft(const RateWindow& window, long long sectorsLeft, char* out, 
 void FormatStepStatus(RunStep step, unsigned long long done, unsigned long long total, char* out,
                       size_t size);
 // "14.9 GB written in 24 min 10 s (10.3 MB/s)", after a stop or a failure
-// with the outcome before it.
+// with the outcome before it; no speed when too little was written to tell
+// one, and a slow one in bytes ("512 bytes/s").
 void FormatSummary(JobOutcome outcome, unsigned long long bytes, unsigned long long ms, char* out,
                    size_t size);
 

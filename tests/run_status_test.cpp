@@ -78,6 +78,8 @@ const Row kRows[] = {
     {"stopped", Summary(kJobStopped, 3.2 * 1073741824, 310000), "Stopped: 3.2 GB written in 5 min 10 s (10.6 MB/s)"},
     {"failed before a write", Summary(kJobMeasureFailed, 0, 1200), "Failed: 0 KB written in 1.2 s"},
     {"failed at once: no rate without a time", Summary(kJobFailed, 4096, 0), "Failed: 4 KB written in 0.0 s"},
+    {"a nearly full stick: too little to tell a speed", Summary(kJobSucceeded, 2048, 4300), "2 KB written in 4.3 s"},
+    {"a speed under 1 KB/s in bytes", Summary(kJobStopped, 300 * 1024, 600000), "Stopped: 300 KB written in 10 min (512 bytes/s)"},
 };
 // clang-format on
 
