@@ -7,25 +7,13 @@
 #include "frame/command_line.h"
 #include "frame/handshake.h"
 #include "frame/run_state.h"
-#include "ui/main_dialog.h"
 #include "ui/control_ids.h"
+#include "ui/dpi.h"
+#include "ui/main_dialog.h"
 
 namespace {
 
 LOGFONTA gLogFontDescription;
-
-void DescribeLogFont(LOGFONTA* font) {
-    ZeroMemory(font, sizeof *font);
-    font->lfHeight = 14;
-    font->lfWidth = 9;
-    font->lfWeight = FW_NORMAL;
-    font->lfCharSet = ANSI_CHARSET;
-    font->lfOutPrecision = OUT_DEFAULT_PRECIS;
-    font->lfClipPrecision = CLIP_DEFAULT_PRECIS;
-    font->lfQuality = DEFAULT_QUALITY;
-    font->lfPitchAndFamily = FIXED_PITCH;
-    lstrcpynA(font->lfFaceName, "Fixedsys", LF_FACESIZE);
-}
 
 } // namespace
 
@@ -55,7 +43,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR arguments, int) {
     gRunState.dialogSemaphore = CreateHandshakeSemaphore("DialogSemaphore");
     gRunState.workerThread = StartWorkerThread();
 
-    DescribeLogFont(&gLogFontDescription);
+    DescribeLogFont(&gLogFontDescription, ScreenDpi());
     gRunState.logFont = CreateFontIndirectA(&gLogFontDescription);
 
     WaitForWorkerSignal(kHandshakeWaitMs);

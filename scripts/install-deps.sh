@@ -12,6 +12,7 @@ PACKAGES=(
   python3-fusepy                      # the tests' drive that fails on demand
   libguestfs-tools linux-image-amd64  # FAT through the real Linux driver, in a small VM
   sleuthkit                           # a recovery tool's view of the deleted names
+  xclip                               # the clipboard, as the log's copy leaves it
 )
 
 missing=()

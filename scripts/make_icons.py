@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """Draws the two program icons: a diskette with a green tick over its
-label: clean sectors. Writes resources/icon100.ico (32x32, 16 colours) and
-resources/icon116.ico (32x32, 256 colours). Run it again after a change."""
+label: clean sectors. Writes resources/icon100.ico (16 colours) and
+resources/icon116.ico (256 colours), each with images of 32, 48 and 64
+pixels: Windows takes the one that fits the screen's scale (32 at 100 %, 48
+at 150 %, 64 at 200 %). Run it again after a change."""
 import os
 import struct
 
@@ -42,11 +44,17 @@ def draw():
     return img
 
 
+def scaled(img, size):
+    """The 32-pixel picture at size, each pixel taken from the one it covers."""
+    return [[img[y * SIZE // size][x * SIZE // size] for x in range(size)] for y in range(size)]
+
+
 def nearest(colour, palette):
     return min(range(len(palette)), key=lambda i: sum((a - b) ** 2 for a, b in zip(colour, palette[i])))
 
 
 def icon_image(img, bits):
+    size = len(img)
     colours = 1 << bits
     if bits == 4:
         palette = VGA
@@ -57,39 +65,44 @@ def icon_image(img, bits):
                 if c is not None and c not in palette:
                     palette.append(c)
         palette += [(0, 0, 0)] * (colours - len(palette))
-    row_bytes = SIZE * bits // 8
+    row_bytes = size * bits // 8
+    mask_bytes = (size + 31) // 32 * 4  # a mask row is padded to 4 bytes
     xor = bytearray()
     mask = bytearray()
     for row in reversed(img):  # bottom-up
         indices = [0 if c is None else nearest(c, palette) for c in row]
         if bits == 4:
-            xor += bytes((indices[i] << 4) | indices[i + 1] for i in range(0, SIZE, 2))
+            xor += bytes((indices[i] << 4) | indices[i + 1] for i in range(0, size, 2))
         else:
             xor += bytes(indices)
         m = 0
         for c in row:
             m = (m << 1) | (1 if c is None else 0)
-        mask += struct.pack('>I', m)
-    header = struct.pack('<IiiHHIIiiII', 40, SIZE, SIZE * 2, 1, bits, 0, len(xor) + len(mask), 0, 0, 0, 0)
+        mask += (m << (mask_bytes * 8 - size)).to_bytes(mask_bytes, 'big')
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bits, 0, len(xor) + len(mask), 0, 0, 0, 0)
     pal = b''.join(struct.pack('BBBB', b, g, r, 0) for (r, g, b) in palette)
-    assert len(xor) == row_bytes * SIZE
+    assert len(xor) == row_bytes * size
     return header + pal + bytes(xor) + bytes(mask)
 
 
-def write_ico(path, image, bits):
+def write_ico(path, images, bits):
     count = 16 if bits == 4 else 0
-    directory = struct.pack('<HHH', 0, 1, 1) + struct.pack('<BBBBHHII', SIZE, SIZE, count, 0, 1, bits,
-                                                           len(image), 22)
+    directory = struct.pack('<HHH', 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    for image in images:
+        size = struct.unpack_from('<i', image, 4)[0]
+        directory += struct.pack('<BBBBHHII', size, size, count, 0, 1, bits, len(image), offset)
+        offset += len(image)
     with open(path, 'wb') as f:
-        f.write(directory + image)
+        f.write(directory + b''.join(images))
 
 
 def main():
     here = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'resources')
     img = draw()
-    small = icon_image(img, 4)
-    large = icon_image(img, 8)
-    assert len(small) == 744 and len(large) == 2216, (len(small), len(large))
+    small = [icon_image(scaled(img, size), 4) for size in (32, 48, 64)]
+    large = [icon_image(scaled(img, size), 8) for size in (32, 48, 64)]
+    assert len(small[0]) == 744 and len(large[0]) == 2216, (len(small[0]), len(large[0]))
     write_ico(os.path.join(here, 'icon100.ico'), small, 4)
     write_ico(os.path.join(here, 'icon116.ico'), large, 8)
 

@@ -4,6 +4,9 @@
 // and f: as a fixed one.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -12,7 +15,9 @@
 #include "frame/run_state.h"
 #include "scripts/driver/window_reader.h"
 #include "test_support.h"
+#include "ui/confirm_box.h"
 #include "ui/control_ids.h"
+#include "ui/dpi.h"
 #include "ui/gauge.h"
 #include "ui/main_dialog.h"
 #include "ui/message_log.h"
@@ -144,6 +149,19 @@ TEST_F(MainDialogTest, StartsReady) {
     EXPECT_EQ(ButtonState(window), "10111");
     EXPECT_TRUE(LogLines(window).empty());
     EXPECT_EQ(WaitForSingleObject(gRunState.dialogInitSemaphore.load(), 0), WAIT_OBJECT_0) << "DialogInit";
+    // Each icon in 32, 48 and 64 pixels: its own image at 100, 150 and 200 %.
+    for (int id : {IDI_SMALL_ICON, IDI_MAIN_ICON}) {
+        HRSRC group =
+            FindResourceA(gRunState.instance, MAKEINTRESOURCEA(id), MAKEINTRESOURCEA(14)); // RT_GROUP_ICON
+        const BYTE* directory =
+            static_cast<const BYTE*>(LockResource(LoadResource(gRunState.instance, group)));
+        ASSERT_NE(directory, nullptr);
+        std::vector<int> sizes;
+        for (int i = 0; i < directory[4]; ++i) {
+            sizes.push_back(directory[6 + 14 * i]);
+        }
+        EXPECT_EQ(sizes, (std::vector<int>{32, 48, 64})) << id;
+    }
     EXPECT_FALSE(Started());
     // Centred; the template centres it already, so the right edge before the move is the one now.
     RECT rect;
@@ -272,6 +290,293 @@ TEST_F(MainDialogTest, HelpDuringARunKeepsEveryLineWhole) {
     LRESULT top = SendDlgItemMessageA(window, IDC_LOG, LB_GETTOPINDEX, 0, 0);
     EXPECT_GE(top + box.bottom / SendDlgItemMessageA(window, IDC_LOG, LB_GETITEMHEIGHT, 0, 0),
               static_cast<LRESULT>(lines.size()));
+}
+
+std::wstring Clipboard() {
+    std::wstring text;
+    if (OpenClipboard(nullptr)) {
+        HANDLE data = GetClipboardData(CF_UNICODETEXT);
+        const wchar_t* locked = data != nullptr ? static_cast<const wchar_t*>(GlobalLock(data)) : nullptr;
+        text = locked != nullptr ? locked : L"";
+        if (locked != nullptr) {
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
+    return text;
+}
+
+void EmptyTheClipboard() {
+    if (OpenClipboard(nullptr)) {
+        EmptyClipboard();
+        CloseClipboard();
+    }
+}
+
+// A key pressed in the log with Ctrl held, as the keyboard delivers it.
+void CtrlKey(HWND log, WORD key) {
+    BYTE keys[256];
+    GetKeyboardState(keys);
+    BYTE held = keys[VK_CONTROL];
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(log, WM_KEYDOWN, key, 1);
+    keys[VK_CONTROL] = held;
+    SetKeyboardState(keys);
+}
+
+// The log's menu, read while it is open, and closed with the chosen item:
+// its items' texts, and "-" after one that cannot be chosen.
+Lines gMenuItems;
+UINT gMenuChoice;
+void CALLBACK ReadMenu(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND popup = FindWindowA("#32768", nullptr);
+    HMENU menu = popup != nullptr ? reinterpret_cast<HMENU>(SendMessageA(popup, MN_GETHMENU, 0, 0)) : nullptr;
+    if (menu == nullptr) {
+        return;
+    }
+    KillTimer(nullptr, timer);
+    for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+        char text[64] = {};
+        GetMenuStringA(menu, i, text, sizeof text, MF_BYPOSITION);
+        gMenuItems.push_back(std::string(text) +
+                             ((GetMenuState(menu, i, MF_BYPOSITION) & MF_GRAYED) ? "-" : ""));
+    }
+    // The chosen item by the keyboard, as a user goes down the menu.
+    for (UINT down = 0; down <= gMenuChoice; ++down) {
+        PostMessageA(popup, WM_KEYDOWN, VK_DOWN, 0);
+    }
+    PostMessageA(popup, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+// The log copied as a user asks for it: lines picked with the mouse (Shift
+// and Ctrl as in any Windows list), all of them with Ctrl+A or the menu, then
+// Ctrl+C or the menu's Copy; the clipboard read back, the log unchanged.
+TEST_F(MainDialogTest, CopiesTheSelectedLinesOfTheLog) {
+    const Lines lines = {"Cleaning un-used sectors on drive E:", "Creating file [E:\\_16I.AAA]",
+                         "Error opening file [E:\\_16I.AAA]", "fourth", "fifth"};
+    const struct {
+        const char* name;
+        std::vector<std::pair<int, WPARAM>> clicks; // a line, and the keys held
+        bool all, menu;
+        const wchar_t* copied;
+    } rows[] = {
+        {"one line", {{1, 0}}, false, false, L"Creating file [E:\\_16I.AAA]\r\n"},
+        {"three: a click, Shift and a click, Ctrl and a click",
+         {{0, 0}, {2, MK_SHIFT}, {4, MK_CONTROL}},
+         false,
+         false,
+         L"Cleaning un-used sectors on drive E:\r\nCreating file [E:\\_16I.AAA]\r\n"
+         L"Error opening file [E:\\_16I.AAA]\r\nfifth\r\n"},
+        {"all with Ctrl+A",
+         {},
+         true,
+         false,
+         L"Cleaning un-used sectors on drive E:\r\nCreating file [E:\\_16I.AAA]\r\n"
+         L"Error opening file [E:\\_16I.AAA]\r\nfourth\r\nfifth\r\n"},
+        {"the menu: Select all, then Copy",
+         {},
+         true,
+         true,
+         L"Cleaning un-used sectors on drive E:\r\nCreating file [E:\\_16I.AAA]\r\n"
+         L"Error opening file [E:\\_16I.AAA]\r\nfourth\r\nfifth\r\n"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        TearDown();
+        SetUp();
+        Open();
+        for (const std::string& line : lines) {
+            AddLogLine(line.c_str());
+        }
+        HWND log = GetDlgItem(window, IDC_LOG);
+        EmptyTheClipboard();
+        for (const auto& click : row.clicks) {
+            RECT item;
+            SendMessageA(log, LB_GETITEMRECT, click.first, reinterpret_cast<LPARAM>(&item));
+            LPARAM at = MAKELPARAM(item.left + 4, item.top + 2);
+            SendMessageA(log, WM_LBUTTONDOWN, MK_LBUTTON | click.second, at);
+            SendMessageA(log, WM_LBUTTONUP, click.second, at);
+        }
+        for (int step = 0; row.menu && step < 2; ++step) { // Select all (with Copy not yet possible), Copy
+            gMenuItems.clear();
+            gMenuChoice = step == 0 ? 1 : 0;
+            UINT_PTR timer = SetTimer(nullptr, 0, 20, ReadMenu);
+            SendMessageA(window, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(log), MAKELPARAM(100, 100));
+            KillTimer(nullptr, timer);
+            EXPECT_EQ(gMenuItems, (Lines{step == 0 ? "Copy-" : "Copy", "Select all"}));
+        }
+        if (row.all && !row.menu) {
+            CtrlKey(log, 'A');
+        }
+        if (!row.menu) {
+            CtrlKey(log, 'C');
+        }
+        EXPECT_EQ(Clipboard(), row.copied);
+        EXPECT_EQ(LogLines(window), lines) << "the log as it was";
+    }
+}
+
+TEST_F(MainDialogTest, CopyDuringARunTakesWholeLinesAndHoldsUpNone) {
+    Open();
+    HWND log = GetDlgItem(window, IDC_LOG);
+    EmptyTheClipboard(); // before the first line nothing is copied
+    HANDLE worker = CreateThread(nullptr, 0, WorkerLines, nullptr, 0, nullptr);
+    std::vector<std::wstring> copies;
+    while (WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
+        CtrlKey(log, 'A');
+        CtrlKey(log, 'C');
+        copies.push_back(Clipboard());
+        PumpMessages(2);
+    }
+    CloseHandle(worker);
+    ASSERT_GT(copies.size(), 2u);
+    for (const std::wstring& copy : copies) { // all the lines there were, each whole, in order
+        std::wstring expected;
+        for (size_t n = 0; expected.size() < copy.size(); ++n) {
+            expected += L"worker line " + std::to_wstring(n) + L"\r\n";
+        }
+        EXPECT_EQ(copy, expected);
+    }
+    Lines lines = LogLines(window);
+    ASSERT_EQ(lines.size(), 200u) << "every line of the worker's arrived";
+    EXPECT_EQ(lines.back(), "worker line 199");
+}
+
+// The screen's scale is read once per process: each scale is tried in a
+// process of its own (AtTheScreenScaleEveryTextFits), with
+// HKCU\Control Panel\Desktop\LogPixels set as the display settings set it.
+TEST(DpiScale, EveryTextFitsAtEachScale) {
+    char self[MAX_PATH];
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string report = MakeScratchFolder("dpi") + "chars.txt";
+    HKEY desktop;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS,
+                              nullptr, &desktop, nullptr),
+              ERROR_SUCCESS);
+    long chars96 = 0;
+    double band96 = 0;
+    for (DWORD dpi : {96, 144, 192}) {
+        SCOPED_TRACE(dpi);
+        RegSetValueExA(desktop, "LogPixels", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&dpi), sizeof dpi);
+        SetEnvironmentVariableA("TESSARINE_TEST_DPI", std::to_string(dpi).c_str());
+        SetEnvironmentVariableA("TESSARINE_TEST_REPORT", report.c_str());
+        std::string command =
+            std::string("\"") + self + "\" --gtest_brief=1 --gtest_filter=*AtTheScreenScale*";
+        STARTUPINFOA start = {};
+        start.cb = sizeof start;
+        PROCESS_INFORMATION child;
+        ASSERT_TRUE(
+            CreateProcessA(self, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &start, &child));
+        WaitForSingleObject(child.hProcess, 120000);
+        DWORD code = 1;
+        GetExitCodeProcess(child.hProcess, &code);
+        CloseHandle(child.hProcess);
+        CloseHandle(child.hThread);
+        EXPECT_EQ(code, 0u) << "the child's failures are above";
+        long chars = -1;
+        double band = -1;
+        sscanf(ReadWholeFile(report).c_str(), "%ld %lf", &chars, &band);
+        if (dpi == 96) {
+            chars96 = chars, band96 = band;
+        }
+        EXPECT_EQ(chars, chars96) << "characters of the log visible a line";
+        EXPECT_NEAR(band, band96, 0.003) << "the gauge's height, a share of the window's";
+    }
+    RegDeleteValueA(desktop, "LogPixels");
+    RegCloseKey(desktop);
+    SetEnvironmentVariableA("TESSARINE_TEST_DPI", nullptr);
+}
+
+// The text of a control, without its mnemonic's '&', in the control's font.
+SIZE TextExtent(HWND control, std::string text, RECT* room) {
+    text.erase(std::remove(text.begin(), text.end(), '&'), text.end());
+    HDC dc = GetDC(control);
+    HGDIOBJ kept = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    RECT box;
+    GetClientRect(control, &box);
+    *room = box;
+    DrawTextA(dc, text.c_str(), -1, &box, DT_CALCRECT | DT_WORDBREAK);
+    SelectObject(dc, kept);
+    ReleaseDC(control, dc);
+    return {box.right - box.left, box.bottom - box.top};
+}
+
+TEST_F(MainDialogTest, AtTheScreenScaleEveryTextFits) {
+    const char* told = getenv("TESSARINE_TEST_DPI");
+    if (told == nullptr) {
+        GTEST_SKIP() << "run by DpiScale.EveryTextFitsAtEachScale, in a process of its own for each scale";
+    }
+    const int dpi = atoi(told);
+    ASSERT_EQ(ScreenDpi(), dpi) << "the screen's scale as set";
+    LOGFONTA described;
+    DescribeLogFont(&described, dpi); // the log font as start-up makes it
+    DeleteObject(gRunState.logFont);
+    gRunState.logFont = CreateFontIndirectA(&described);
+    Open();
+    HWND box =
+        CreateDialogParamA(gRunState.instance, MAKEINTRESOURCEA(IDD_CONFIRM_BOX), window, ConfirmBoxProc,
+                           reinterpret_cast<LPARAM>("Are you sure you want to clean sectors on [E] ?"));
+    ASSERT_NE(box, nullptr);
+    // Each text within its control, the longest status lines too; a button's
+    // inside its edges.
+    const struct {
+        HWND dialog;
+        int id;
+        const char* text;
+        int edge;
+    } texts[] = {
+        {window, IDC_PROMPT, nullptr, 0},
+        {window, IDC_DRIVE_LABEL, nullptr, 0},
+        {window, IDOK, nullptr, 3},
+        {window, IDC_STOP_BUTTON, nullptr, 3},
+        {window, IDC_QUIT_BUTTON, nullptr, 3},
+        {window, IDC_HELP_BUTTON, nullptr, 3},
+        {window, IDC_PROMPT, "Waiting for another program to let go of 312 files: up to 10 s", 0},
+        {window, IDC_PROMPT, "Stopped: 1,023.9 GB written in 23 h 59 min (999.9 MB/s)", 0},
+        {box, IDC_QUESTION, nullptr, 0},
+        {box, IDC_BYLINE, nullptr, 0},
+        {box, IDC_YES_BUTTON, nullptr, 3},
+        {box, IDC_NO_BUTTON, nullptr, 3},
+    };
+    for (const auto& t : texts) {
+        HWND control = GetDlgItem(t.dialog, t.id);
+        char text[256] = {};
+        GetWindowTextA(control, text, sizeof text);
+        RECT room;
+        SIZE extent = TextExtent(control, t.text != nullptr ? t.text : text, &room);
+        int edge = MulDiv(t.edge, dpi, kBaseDpi);
+        EXPECT_LE(extent.cx, room.right - 2 * edge) << (t.text != nullptr ? t.text : text);
+        EXPECT_LE(extent.cy, room.bottom - 2 * edge) << (t.text != nullptr ? t.text : text);
+    }
+    DestroyWindow(box);
+    // The log's font in proportion: as many characters a line at any scale.
+    HWND log = GetDlgItem(window, IDC_LOG);
+    HDC dc = GetDC(log);
+    HGDIOBJ kept = SelectObject(dc, gRunState.logFont);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    SelectObject(dc, kept);
+    ReleaseDC(log, dc);
+    RECT client;
+    GetClientRect(log, &client);
+    long chars = client.right / metrics.tmAveCharWidth;
+    // The gauge's band, and its share of the window's height.
+    GetClientRect(window, &client);
+    GaugeGeometry g = ComputeGauge(client.right, client.bottom, 100, 100, GaugeHeight());
+    FILE* report = fopen(getenv("TESSARINE_TEST_REPORT"), "w");
+    ASSERT_NE(report, nullptr);
+    fprintf(report, "%ld %.4f", chars, static_cast<double>(g.frame.bottom - g.frame.top) / client.bottom);
+    fclose(report);
+    // The window's icon is an image of the screen's icon size.
+    HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0));
+    ICONINFO info;
+    BITMAP bits;
+    ASSERT_TRUE(GetIconInfo(icon, &info));
+    GetObjectA(info.hbmColor, sizeof bits, &bits);
+    DeleteObject(info.hbmColor);
+    DeleteObject(info.hbmMask);
+    EXPECT_EQ(bits.bmWidth, GetSystemMetrics(SM_CXICON));
 }
 
 // A run repaints the gauge after every write, but draws only when the band

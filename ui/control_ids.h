@@ -26,4 +26,8 @@
 #define IDC_DRIVE_LABEL 117
 #define IDC_STOP_BUTTON 217
 
+/* The log's menu */
+#define IDM_COPY 301
+#define IDM_SELECT_ALL 302
+
 #endif

@@ -1,6 +1,7 @@
 #include "ui/gauge.h"
 
 #include "frame/run_state.h"
+#include "ui/dpi.h"
 
 namespace {
 
@@ -17,16 +18,24 @@ unsigned BandKey(const GaugeGeometry& g, char letter) {
 
 } // namespace
 
-GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, unsigned maximum) {
+GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, unsigned maximum, int height) {
     GaugeGeometry g;
-    int top = clientHeight * 5 / 6;
-    g.frame = {0, top, clientWidth, top + kGaugeHeight};
+    int top = clientHeight * 5 / 6, inset = height / 12;
+    g.frame = {0, top, clientWidth, top + height};
     // The divisor is maximum - 1, so the bar is already full at maximum - 1.
-    unsigned inner = static_cast<unsigned>(clientWidth - 2);
+    // With no pen the fill leaves out its right and bottom edges.
+    unsigned inner = static_cast<unsigned>(clientWidth - 2 * inset + 2);
     unsigned length = inner * value / (maximum - 1);
     unsigned right = length < inner ? length : inner;
-    g.fill = {2, top + 2, static_cast<int>(right) + 1, top + 23};
+    g.fill = {inset, top + inset, inset + static_cast<int>(right) - 1, top + height - inset + 1};
     return g;
+}
+
+int GaugeHeight() {
+    int dpi = ScreenDpi();
+    SIZE band = {0, kGaugeHeight};
+    return dpi == kBaseDpi ? +kGaugeHeight
+                           : ScaleWithWindow(band, DialogFontUnits(kBaseDpi), DialogFontUnits(dpi)).cy;
 }
 
 COLORREF GaugeColour(char letter) {
@@ -52,10 +61,11 @@ void DrawGauge(unsigned value, unsigned maximum, char letter) {
     if (window == nullptr) {
         return;
     }
+    static const int height = GaugeHeight(); // the system's scale: the same for the whole run
     unsigned drawnClient = gDrawnClient.load(std::memory_order_relaxed);
     if (drawnClient != 0) {
         GaugeGeometry same = ComputeGauge(static_cast<int>(drawnClient >> 16),
-                                          static_cast<int>(drawnClient & 0xFFFF), value, maximum);
+                                          static_cast<int>(drawnClient & 0xFFFF), value, maximum, height);
         if (BandKey(same, letter) == gDrawnBand.load(std::memory_order_relaxed)) {
             return; // the picture on screen already
         }
@@ -66,7 +76,7 @@ void DrawGauge(unsigned value, unsigned maximum, char letter) {
     }
     RECT client;
     GetClientRect(window, &client);
-    GaugeGeometry g = ComputeGauge(client.right, client.bottom, value, maximum);
+    GaugeGeometry g = ComputeGauge(client.right, client.bottom, value, maximum, height);
     HGDIOBJ keptPen = SelectObject(dc, GetStockObject(NULL_PEN));
     DrawEdge(dc, &g.frame, EDGE_BUMP, BF_RECT);
     HBRUSH brush = CreateSolidBrush(GaugeColour(letter));

@@ -5,6 +5,9 @@
 
 #include <windows.h>
 
+// At 96 dpi a band 24 pixels high, filled 2 pixels inside its frame; at
+// other scales as much higher as the window (ScaleWithWindow), filled a
+// twelfth of its height inside.
 enum : int { kGaugeHeight = 24 };
 
 struct GaugeGeometry {
@@ -12,7 +15,11 @@ struct GaugeGeometry {
     RECT fill; // empty (right < left) at value 0
 };
 
-GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, unsigned maximum);
+GaugeGeometry ComputeGauge(int clientWidth, int clientHeight, unsigned value, unsigned maximum,
+                           int bandHeight = kGaugeHeight);
+
+// The band's height at the screen's scale.
+int GaugeHeight();
 
 // 'W' green, 'F' light blue, 'E' red; any other letter draws like 'W'.
 COLORREF GaugeColour(char letter);

@@ -127,17 +127,69 @@ void OnPaint(HWND window) {
     DrawGauge(gRunState.gaugePercent.load(std::memory_order_relaxed), 100, 0);
 }
 
+// Ctrl+C (or Ctrl+Insert) copies the log's selected lines, Ctrl+A selects
+// them all; -2 when the key was taken, -1 to leave it to the list.
+INT_PTR OnLogKey(HWND window, WORD key) {
+    if (GetKeyState(VK_CONTROL) >= 0) {
+        return -1;
+    }
+    if (key == 'C' || key == VK_INSERT) {
+        CopyLogLines(window);
+        return -2;
+    }
+    if (key == 'A') {
+        SelectAllLogLines(window);
+        return -2;
+    }
+    return -1;
+}
+
+// The log's menu, at the mouse, or at the log's corner when the keyboard
+// asked for it.
+void OnLogMenu(HWND window, HWND log, LPARAM where) {
+    POINT at = {static_cast<short>(LOWORD(where)), static_cast<short>(HIWORD(where))};
+    if (at.x == -1 && at.y == -1) {
+        RECT rect;
+        GetWindowRect(log, &rect);
+        at = {rect.left, rect.top};
+    }
+    HMENU menu = CreatePopupMenu();
+    if (menu == nullptr) {
+        return;
+    }
+    bool selected = SendMessageA(log, LB_GETSELCOUNT, 0, 0) > 0;
+    AppendMenuA(menu, MF_STRING | (selected ? 0u : MF_GRAYED), IDM_COPY, "Copy");
+    AppendMenuA(menu, MF_STRING, IDM_SELECT_ALL, "Select all");
+    UINT chosen = static_cast<UINT>(
+        TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON, at.x, at.y, 0, window, nullptr));
+    DestroyMenu(menu);
+    if (chosen == IDM_COPY) {
+        CopyLogLines(window);
+    } else if (chosen == IDM_SELECT_ALL) {
+        SelectAllLogLines(window);
+    }
+}
+
 } // namespace
 
-// Returns 1 after Quit has ended the dialog and for the paint it has done
-// itself; 0 for everything else, which leaves it to the dialog manager.
-INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM) {
+// Returns 1 after Quit has ended the dialog, for the paint it has done itself
+// and for the log's menu; the key's answer for the log's keys; 0 for
+// everything else, which leaves it to the dialog manager.
+INT_PTR CALLBACK MainDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         OnInitDialog(window);
         return 0;
     case WM_PAINT:
         OnPaint(window);
+        return 1;
+    case WM_VKEYTOITEM:
+        return OnLogKey(window, LOWORD(wParam));
+    case WM_CONTEXTMENU:
+        if (reinterpret_cast<HWND>(wParam) != GetDlgItem(window, IDC_LOG)) {
+            return 0;
+        }
+        OnLogMenu(window, reinterpret_cast<HWND>(wParam), lParam);
         return 1;
     case WM_COMMAND:
         switch (LOWORD(wParam)) {

@@ -87,6 +87,49 @@ void WriteInstructions() {
     AddLogText("(C) 2009-2026 the Tessarine authors - tessarine@example.org");
 }
 
+bool CopyLogLines(HWND window) {
+    HWND log = GetDlgItem(window, IDC_LOG);
+    LRESULT count = SendMessageW(log, LB_GETSELCOUNT, 0, 0);
+    int* items = count > 0 ? static_cast<int*>(malloc(count * sizeof(int))) : nullptr;
+    count = items != nullptr ? SendMessageW(log, LB_GETSELITEMS, count, reinterpret_cast<LPARAM>(items)) : 0;
+    size_t units = 1;
+    for (LRESULT i = 0; i < count; ++i) { // an ANSI list: its length in bytes is no less than in units
+        LRESULT length = SendMessageW(log, LB_GETTEXTLEN, items[i], 0);
+        units += (length > 0 ? length : 0) + 2;
+    }
+    HGLOBAL memory = count > 0 ? GlobalAlloc(GMEM_MOVEABLE, units * sizeof(wchar_t)) : nullptr;
+    wchar_t* text = memory != nullptr ? static_cast<wchar_t*>(GlobalLock(memory)) : nullptr;
+    if (text != nullptr) {
+        wchar_t* at = text;
+        for (LRESULT i = 0; i < count; ++i) {
+            LRESULT length = SendMessageW(log, LB_GETTEXT, items[i], reinterpret_cast<LPARAM>(at));
+            at += length > 0 ? length : 0;
+            *at++ = L'\r';
+            *at++ = L'\n';
+        }
+        *at = L'\0';
+        GlobalUnlock(memory);
+    }
+    free(items);
+    // Another program may hold the clipboard for a moment.
+    bool open = false;
+    for (int tries = 0; text != nullptr && !open && tries < 5; ++tries) {
+        open = OpenClipboard(window) != 0 || (Sleep(10), false);
+    }
+    bool copied = open && EmptyClipboard() && SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
+    if (open) {
+        CloseClipboard();
+    }
+    if (!copied && memory != nullptr) {
+        GlobalFree(memory); // the clipboard owns it once taken
+    }
+    return copied;
+}
+
+void SelectAllLogLines(HWND window) {
+    SendDlgItemMessageA(window, IDC_LOG, LB_SETSEL, TRUE, -1);
+}
+
 void ShowStatusLine(const char* text) {
     HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
     if (window != nullptr) {

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include <windows.h>
+
 enum : unsigned { kLogLineSize = 256 };
 
 // Copies text into line (kLogLineSize bytes) without its newline
@@ -22,6 +24,13 @@ void AddLogLine(const char* text);
 // Text in the OEM code page, any number of lines; dialog thread only.
 void AddLogText(const char* text);
 void WriteInstructions();
+
+// The log's selected lines to the clipboard as Unicode text, a line each,
+// as the list shows them (all of them after SelectAllLogLines); the log is
+// left as it is. False when nothing is selected or the clipboard is busy.
+// Dialog thread only: the worker goes on adding lines meanwhile.
+bool CopyLogLines(HWND window);
+void SelectAllLogLines(HWND window);
 
 // The status line above the log (the prompt before a run); ASCII text, one
 // line; callable from either thread.

@@ -19,7 +19,7 @@ for n in $(seq 90 140); do
   if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=$n; break; fi
 done
 [ -n "$display" ] || { echo "setup failed: no free display between :90 and :140 (/tmp/.X*-lock)"; exit 1; }
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$bin/xvfb.log" 2>&1 &
+Xvfb ":$display" -screen 0 1280x1024x24 -nolisten tcp >"$bin/xvfb.log" 2>&1 &
 echo $! >"$bin/xvfb.pid"
 echo ":$display" >"$bin/wine-display"
 export DISPLAY=":$display"

@@ -16,7 +16,9 @@
 #         an exFAT stick, which Wine names NTFS)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
 #         (no help file), win98, two (a second instance on h:), dist (the
-#         release zip's program), unit:FILTER (unit tests on the full drive)
+#         release zip's program), unit:FILTER (unit tests on the full drive);
+#         with @DPI after it (list@144) the screen's scale set to DPI (144 for
+#         150 %, 192 for 200 %)
 # steps   ok yes stop quit help, wait (for last=), done (for the summary of
 #         any end), leave (Stop when it is on, then Quit), writing (fill files
 #         appear), records (NTFS's free records are taken), nobox, check (the
@@ -26,7 +28,8 @@
 #         timeleft (the status line shows the time left), pending (it shows a wait for a file another program holds), ticking (the names
 #         step's status line moves within a second), powercut (the FAT VM
 #         killed right after the names step: its cache is lost, as a pulled
-#         plug loses a stick's)
+#         plug loses a stick's), copy (the log's lines, all of them, copied
+#         with Ctrl+A and Ctrl+C, and read back from the clipboard)
 # expect  last=, has= (REGEX, log lines), status= (REGEX, the status line), lines=N, state=OSQHL (Ok, Stop, Quit,
 #         Help enabled, list shown), measured=yes (what the drive reports),
 #         viewer=shown|absent, shown>=MS (the window's delay), code=N (N,M: either),
@@ -113,7 +116,9 @@ the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok ye
 a slow stick to the end, read back from the medium: the time left, then the summary | faulty 24 mbps=3 direct-io | cmd | ok timeleft shot:time-left wait check quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ code=0 left=0 free=same
 a slow stick: Stop, then Quit at once | faulty 16 mbps=0.05 | cmd | ok writing stop quit | code=1 left=0 free=same
 no medium | missing 0 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system lines=4 state=01011 code=1
-write-protected medium | ro 8 | list | ok yes wait check stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1
+write-protected medium: its log copied | ro 8 | list | ok yes wait check copy stop quit | last=Error opening file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1
+the window at 150 %: sharp, every text whole | exfat 32 | list@144 | ok yes wait check shot:scale-150 quit | last=Operation succeeded code=0 left=0
+the window at 200 % | exfat 32 | list@192 | ok yes wait check shot:scale-200 quit | last=Operation succeeded code=0 left=0
 Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check shot:stopped quit | last=Operation was stopped status=^Stopped: [0-9.]+ [MG]B written in .* state=00110 code=1 left=0 free=same
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
 Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
@@ -336,6 +341,10 @@ step() {
       tess_check "the names step's count moves within a second: $one / $two" \
         bash -c "[[ '$one' =~ ^Names\ of\ deleted\ files: && '$two' =~ ^Names\ of\ deleted\ files: && '$one' != '$two' ]]" ;;
     check) check_window ;;
+    copy) # clicked into, as the user does, then the keys; Wine hands the clipboard to X
+      local l t r b; read -r l t r b < <(drv rect "$W" 101)
+      xdotool mousemove $(((l + r) / 2)) $((t + 8)) click 1 sleep 0.3 key ctrl+a ctrl+c; sleep 0.5
+      tess_equal "the log copied to the clipboard" "$(drv log "$W")" "$(xclip -o -selection clipboard | tr -d '\r')" ;;
     shot:*) sleep 0.5; import -window root "$SHOTS/${1#shot:}.png" ;;
     second) # the instance started last runs first: its start order must not wake the other's worker
       drv click "$W2" 1
@@ -373,6 +382,11 @@ start_tool() {
       tess_equal "manifest: asInvoker, Windows versions, no dependency (no new common controls)" "1 5 0" \
         "$(grep -c 'level="asInvoker"' <<<"$dump") $(grep -c '<supportedOS' <<<"$dump") $(grep -c '<dependency' <<<"$dump")" ;;
   esac
+  if [ "${how#*@}" != "$how" ]; then # Wine reads the scale as the display settings leave it
+    "$WINE64" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "${how#*@}" /f >/dev/null 2>&1
+    tess_on_exit "$WINE64 reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f"
+    how=${how%@*} START=${how%@*}
+  fi
   t0=$(date +%s%N)
   case $how in
     cmd | two) tess_start "$LETTER:" ;;
@@ -425,6 +439,7 @@ run_row() {
   [ "$start" = two ] && { tess_unmap_drive h; tess_unmount "$TESS_MNT/two"; }
   drive_down
   [ "$start" = nohelp ] || [ "$steps" = "${steps/help/}" ] || { "$WINESERVER" -k; tess_restart_wine; } # closes the viewer
+  [ "${start#*@}" = "$start" ] || "$WINE64" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
   echo "  ($((SECONDS - t0)) s)"
   if [ "${drive%% *}" = stick ]; then
     [ "$TESS_FAILURES" = "$ROW_FAILURES" ] && STICKS_PASSED=$((STICKS_PASSED + 1)) || STICKS_FAILING+=" $(awk '{print $3 "/" $2}' <<<"$drive")"
