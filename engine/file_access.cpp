@@ -294,7 +294,9 @@ bool FolderDelete(const char* path) {
     if (wide == nullptr) {
         return false;
     }
-    RemoveDirectoryW(WithoutTrailingSlash(wide));
+    // A scanner or an indexer walking the folder holds it for a moment.
+    for (DWORD waited = 0; !RemoveDirectoryW(WithoutTrailingSlash(wide)) && TryAgain(&waited);) {
+    }
     free(wide);
     return IsGone(path);
 }

@@ -76,7 +76,8 @@ bool FileDelete(const char* path, bool large = true, bool* taken = nullptr);
 // A new folder (path may end in a backslash); false, with the error set,
 // when it is not made.
 bool FolderMake(const char* path);
-// True when the folder is gone; only an empty folder is deleted.
+// True when the folder is gone; only an empty folder is deleted. A sharing
+// violation is waited out as for an open.
 bool FolderDelete(const char* path);
 // A closed file moved to newPath (another folder of its drive, a name that
 // is free there); false, with the error set, when it stays where it was. A
