@@ -192,7 +192,7 @@ bench_names() {
   mkdir -p "$TESS_TMP/few"; ls "$TESS_TMP/many" | head -2000 | while read -r f; do ln "$TESS_TMP/many/$f" "$TESS_TMP/few/"; done
   mcopy -i "$IMAGE" "$TESS_TMP"/few/* "$TESS_TMP/zz keep.txt" ::/big/; mdel -i "$IMAGE" "::/big/[0-9]*"
   LIBGUESTFS_BACKEND=direct LIBGUESTFS_BACKEND_SETTINGS=force_tcg guestmount --format=raw -a "$IMAGE" -m /dev/sda --rw \
-    -o allow_other "$DIR" && tess_map_device g "$IMAGE" && tess_map_removable g "$DIR" &&
+    -o allow_other -o big_writes "$DIR" && tess_map_device g "$IMAGE" && tess_map_removable g "$DIR" &&
     time_names "FAT32 64 MiB, 512-byte clusters (Linux driver in a VM, its device mapped: named FAT32)" 2000
   guestunmount "$DIR"; tess_unmap_drive g; tess_unmap_device g
 }

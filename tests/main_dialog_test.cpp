@@ -427,7 +427,7 @@ TEST_F(MainDialogTest, CopyDuringARunTakesWholeLinesAndHoldsUpNone) {
         CtrlKey(log, 'A');
         CtrlKey(log, 'C');
         copies.push_back(Clipboard());
-        PumpMessages(2);
+        PumpMessages(30); // the worker goes on meanwhile
     }
     CloseHandle(worker);
     ASSERT_GT(copies.size(), 2u);

@@ -35,6 +35,9 @@ tess_make_prefix "$bin/wineboot.log" || { echo "setup failed: wineboot"; cat "$b
 mkdir -p "$bin/drives"
 [ "$(id -u)" -eq 0 ] && mount -t tmpfs -o size=1m tmpfs "$bin/drives"
 mkdir -p "$bin/drives/diskette" "$bin/drives/removable" "$bin/drives/fixed"
+# A scenario killed before its own cleanup leaves its scratch drive's letter
+# behind, pointing nowhere; the drive list would show it.
+find "$WINEPREFIX/dosdevices" -maxdepth 1 -xtype l -delete
 tess_map_drive a "$bin/drives/diskette" floppy
 tess_map_drive e "$bin/drives/removable" floppy
 tess_map_drive f "$bin/drives/fixed" hd
