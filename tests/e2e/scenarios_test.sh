@@ -96,8 +96,7 @@ exFAT named exFAT, a full stick whose root has no free entry: the names deleted 
 a full FAT32 stick whose root has no free entry: the names deleted in its folders still go | stick fat32 full | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
 drive on the command line: no list, no question | exfat 16 | cmd | ok wait check quit | last=Operation succeeded state=00110 code=0 markers=0 left=0 fsck=yes
 diskette in A: through the FAT driver, no question | stick fat12 1 | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 stick=clean left=0 fsck=yes free=same
-FAT32 stick chosen in the list | stick fat32 1 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 stick=clean left=0 fsck=yes free=same
-FAT32: a run killed in the names step, the next one clears its files | stick fat32 3 | cmd | ok naming kill again ok wait check quit | last=Operation succeeded has=left by an earlier run code=0 stick=clean left=0 fsck=yes free=same
+FAT32 stick chosen in the list: a run killed in the names step, the next one clears its files | stick fat32 3 | list | ok yes naming kill again ok yes wait check quit | last=Operation succeeded has=left by an earlier run state=00111 code=0 stick=clean left=0 fsck=yes free=same
 FAT32: the stick is pulled out during the names step, no success | stick fat32 3 | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete code=1
 a power cut right after the names step: the old names are gone from the medium | stick fat32 2 | cmd | ok powercut stop quit | code=0,1 stick=image
 an on-access scanner holds each new or changed file for 1.5 s: the deletions are waited for | exfat 32 many=300 scan=1500 | cmd | ok wait check quit | last=Operation succeeded code=0 markers=0 listed=0 left=0 fsck=yes free=same
@@ -410,7 +409,7 @@ start_tool() {
     tess_start h:; PID2=$TESS_PID TESS_PID=$first
     W2=$(drv wait-windows 2 20000 | grep -v -x "$W" | head -1)
     BY_DRIVER=yes # the two windows lie one over the other
-  elif [ "$how" = cmd ] && ! wait_match 5 '[01]{4}0' state "$W"; then
+  elif [ "$how" = cmd ] && ! wait_match 15 '[01]{4}0' state "$W"; then
     tess_check "g: is taken from the command line (no drive list)" false; return 1
   elif [ "$how" = list ] && [ "$KIND" != - ]; then
     # Never Ok on the prefix's own A:, as the list would have it.
