@@ -568,15 +568,6 @@ TEST_F(MainDialogTest, AtTheScreenScaleEveryTextFits) {
     ASSERT_NE(report, nullptr);
     fprintf(report, "%ld %.4f", chars, static_cast<double>(g.frame.bottom - g.frame.top) / client.bottom);
     fclose(report);
-    // The window's icon is an image of the screen's icon size.
-    HICON icon = reinterpret_cast<HICON>(SendMessageA(window, WM_GETICON, ICON_BIG, 0));
-    ICONINFO info;
-    BITMAP bits;
-    ASSERT_TRUE(GetIconInfo(icon, &info));
-    GetObjectA(info.hbmColor, sizeof bits, &bits);
-    DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    EXPECT_EQ(bits.bmWidth, GetSystemMetrics(SM_CXICON));
 }
 
 // A run repaints the gauge after every write, but draws only when the band
