@@ -34,7 +34,7 @@ bool DriveIsThere() {
 }
 
 enum Entry { kEntryTaken, kEntryNoData, kEntryFull, kEntryTooLong, kEntryEnds };
-enum Made { kEmptyFile, kRecordFile, kOwnFolder };
+enum What { kEmptyFile, kRecordFile, kOwnFolder };
 
 // One more fill file in folder, of a name length characters long. Where its
 // data is needed, with the zeros that NTFS keeps in its record (elsewhere the
@@ -42,13 +42,11 @@ enum Made { kEmptyFile, kRecordFile, kOwnFolder };
 // reaches the medium with the folder's flush (FlushFolderEntries). Or a
 // folder of the run's own, which NTFS keeps in a record too. kEntryEnds sets
 // *end.
-Entry TakeEntry(const char* folder, unsigned length, Made what, FillEnd* end) {
+Entry TakeEntry(const char* folder, unsigned length, What what, FillEnd* end) {
     gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
-    FillEnd opened = StartFillFile(folder, length, false, what == kOwnFolder);
-    if (opened == kFillNotOpened) {
-        DWORD error = GetLastError();
-        ForgetLastFillFile(); // never made
-        switch (ClassifyRefusal(error)) {
+    Start started = StartFillFile(folder, length, false, what == kOwnFolder);
+    if (started.how == kRefused) {
+        switch (ClassifyRefusal(GetLastError())) {
         case kFolderFull:
             return kEntryFull;
         case kNameTooLong:
@@ -57,7 +55,7 @@ Entry TakeEntry(const char* folder, unsigned length, Made what, FillEnd* end) {
             if (DriveIsThere()) {
                 return kEntryFull;
             }
-            *end = kFillMeasureLost;
+            *end = FailDriveGone();
             return kEntryEnds;
         case kFolderRefused:
             *end = kFillFolderRefused;
@@ -68,8 +66,8 @@ Entry TakeEntry(const char* folder, unsigned length, Made what, FillEnd* end) {
         *end = kFillFolderFailed;
         return kEntryEnds;
     }
-    if (opened != kFillGoesOn) {
-        *end = opened == kFillNoName ? kFillNoEntryName : opened;
+    if (started.how != kStarted) {
+        *end = started.how == kNoFreeName ? kFillNoEntryName : FailToStart(started);
         return kEntryEnds;
     }
     if (what == kOwnFolder) {
@@ -78,7 +76,7 @@ Entry TakeEntry(const char* folder, unsigned length, Made what, FillEnd* end) {
     bool dataNeeded = what == kRecordFile;
     bool taken = !dataNeeded || FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile) == 1;
     if (!CloseFillFile(dataNeeded)) {
-        *end = kFillFlushFailed;
+        *end = FailPath("Error writing file [%s]", gWorker.fillListTail->Name);
         return kEntryEnds;
     }
     return taken ? kEntryTaken : kEntryNoData;
@@ -86,33 +84,38 @@ Entry TakeEntry(const char* folder, unsigned length, Made what, FillEnd* end) {
 
 // How a folder's end is told: a folder that may not be written is named and
 // passed over; the first folder that fails, or has more entries than names,
-// is named as the outcome, a later one at once.
+// is named as the outcome, a later one at once. The names step goes on.
 FillEnd FolderEnd(const char* folder, FillEnd end) {
-    char* first = end == kFillNoEntryName    ? gWorker.namelessFolder
-                  : end == kFillFolderFailed ? gWorker.failedFolder
-                                             : nullptr;
     if (end == kFillFolderRefused) {
         LogPathLine("Folder [%s] cannot be written: the names of files deleted in it may be left", folder);
         return kFillComplete;
     }
-    if (first != nullptr && first[0] == '\0') {
-        lstrcpynA(first, folder, kMaxPathBytes);
-    } else if (end == kFillFolderFailed) {
-        LogPathLine("Cannot write the free entries of folder [%s]", folder);
+    if (end != kFillNoEntryName && end != kFillFolderFailed) {
+        return end;
     }
-    return end;
+    const char* text = end == kFillNoEntryName ? "Not enough file names for the free entries of folder [%s]"
+                                               : "Cannot write the free entries of folder [%s]";
+    if (gWorker.failure[0] == '\0') {
+        FailPath(text, folder);
+    } else {
+        LogPathLine(text, folder);
+    }
+    return kFillFolderFailed;
 }
 
 // Names running out in a folder of the records are the records' names.
 FillEnd RecordsEnd(const char* folder, FillEnd end) {
-    return end == kFillNoEntryName ? kFillNoRecordName : FolderEnd(folder, end);
+    return end == kFillNoEntryName
+               ? Fail("Not enough file names for the free records of the file table on drive %s",
+                      gRunState.selectedDrive)
+               : FolderEnd(folder, end);
 }
 
 // One more small file of zeros (or folder of the run's own) in folder, its
 // zeros flushed at once; the step's count goes on. kFillGoesOn while the file
 // system takes them, kFillComplete once it refuses one; a folder that cannot
 // be written ends the step.
-FillEnd TakeOneRecord(const char* folder, Made what) {
+FillEnd TakeOneRecord(const char* folder, What what) {
     FillEnd end = kFillComplete;
     Entry entry = TakeEntry(folder, kEntryNameLength, what, &end);
     if (entry == kEntryEnds) {
@@ -176,8 +179,7 @@ FillEnd DeleteRecordsTree(FillFileNode* last) {
     FillFileNode* tree = last->Next;
     last->Next = nullptr;
     gWorker.fillListTail = last;
-    gWorker.fillListBeforeTail = nullptr;
-    return DeleteFillFiles(tree, false) == 0 ? kFillComplete : kFillNotDeleted;
+    return DeleteFillFiles(tree, false) == 0 ? kFillComplete : kFillFailed; // named
 }
 
 // NTFS keeps the contents of a small file inside the file's record in its file
@@ -190,7 +192,7 @@ FillEnd DeleteRecordsTree(FillFileNode* last) {
 // where a folder needs no block, the tree would grow without end. The step
 // comes before the names of deleted files, whose refusals could cost free
 // records that still hold what they held.
-FillEnd CleanFreeRecords(const char* fileSystem, char* failed, size_t size) {
+FillEnd CleanFreeRecords(const char* fileSystem) {
     if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
         return kFillComplete;
     }
@@ -208,7 +210,7 @@ FillEnd CleanFreeRecords(const char* fileSystem, char* failed, size_t size) {
         // name where it fits, leaving the rest of the run to a deleted
         // name's pieces) and the block it took from the free space.
         gWorker.namesInSets = true;
-        return TopUpFreedSpace(failed, size);
+        return TopUpFreedSpace();
     }
     if (end == kFillComplete && top != nullptr && last->Next != nullptr) {
         end = DeleteRecordsTree(last);
@@ -313,7 +315,9 @@ FillEnd FlushFolderEntries(FillFileNode* before, FillEnd end) {
     if (gWorker.fillListTail == before || end != kFillComplete) {
         return end; // after a stop or a failure nothing is promised
     }
-    return FlushFillFile(gWorker.fillListTail->Name) ? end : kFillFlushFailed;
+    return FlushFillFile(gWorker.fillListTail->Name)
+               ? end
+               : FailPath("Error writing file [%s]", gWorker.fillListTail->Name);
 }
 
 // The rounds in folder and, where names are kept in sets of entries, the
@@ -330,7 +334,7 @@ FillEnd FillFolderEntries(const char* folder, bool* retile) {
 
 // The names of one folder running out, or one folder failing, stops no other.
 bool GoesOn(FillEnd end) {
-    return end == kFillComplete || end == kFillNoEntryName || end == kFillFolderFailed;
+    return end == kFillComplete || end == kFillFolderFailed;
 }
 
 // The root's fill files, whose sets were put into its free runs while it
@@ -354,7 +358,7 @@ FillFileNode* WholeRunFile(FillFileNode** previous) {
 
 // The root's fill files, the empty ones deleted (null when none holds data);
 // *largest the one that holds most, *bytes its size.
-FillEnd LookAtRootFillFiles(FillFileNode** largest, long long* bytes, char* last, size_t size) {
+FillEnd LookAtRootFillFiles(FillFileNode** largest, long long* bytes) {
     *largest = nullptr, *bytes = 0;
     FillFileNode* previous = nullptr;
     for (FillFileNode *node = gWorker.fillListHead, *next; node != nullptr; node = next) {
@@ -369,12 +373,11 @@ FillEnd LookAtRootFillFiles(FillFileNode** largest, long long* bytes, char* last
             FileClose(file);
         }
         if (held < 0 && FileExists(node->Name)) {
-            lstrcpynA(last, node->Name, static_cast<int>(size));
-            return kFillNotOpened;
+            return FailPath("Error opening file [%s]", node->Name);
         }
-        if (held <= 0) { // empty, or never made
+        if (held <= 0) { // empty, or gone
             if (!DeleteFillFileNow(previous, node)) {
-                return kFillNotDeleted; // named
+                return kFillFailed; // named
             }
             continue;
         }
@@ -389,7 +392,7 @@ FillEnd LookAtRootFillFiles(FillFileNode** largest, long long* bytes, char* last
 // gives back, whose set took it whole; the cluster it needs given back by
 // the largest fill file, which then takes again what is left of it. *holder
 // null when there is no such small file.
-FillEnd MakeHolder(FillFileNode* largest, long long bytes, FillFileNode** holder, char* last, size_t size) {
+FillEnd MakeHolder(FillFileNode* largest, long long bytes, FillFileNode** holder) {
     FillFileNode* before;
     FillFileNode* run = WholeRunFile(&before);
     *holder = nullptr;
@@ -401,7 +404,7 @@ FillEnd MakeHolder(FillFileNode* largest, long long bytes, FillFileNode** holder
     lstrcpynA(folder, run->Name, static_cast<int>(folderLength + 1));
     unsigned length = static_cast<unsigned>(strlen(run->Name) - folderLength);
     if (!DeleteFillFileNow(before, run)) {
-        return kFillNotDeleted; // named
+        return kFillFailed; // named
     }
     unsigned long long cluster = QueryClusterBytes(gWorker.rootPath);
     long long give = static_cast<long long>(cluster > kMinHolderBytes ? cluster : +kMinHolderBytes);
@@ -411,23 +414,19 @@ FillEnd MakeHolder(FillFileNode* largest, long long bytes, FillFileNode** holder
         FileClose(file);
     }
     if (!cut) {
-        lstrcpynA(last, largest->Name, static_cast<int>(size));
-        return kFillFlushFailed;
+        return FailPath("Error writing file [%s]", largest->Name);
     }
-    FillEnd made = StartFillFile(folder, length, false, true);
+    Start made = StartFillFile(folder, length, false, true);
     DWORD error = GetLastError();
-    if (made == kFillNotOpened) {
-        ForgetLastFillFile();
-    }
-    *holder = made == kFillGoesOn ? gWorker.fillListTail : nullptr;
+    *holder = made.how == kStarted ? gWorker.fillListTail : nullptr;
     if (*holder != nullptr) {
         (*holder)->Holder = true;
     }
-    FillEnd end = WriteOnto(largest, last, size);
-    if (end == kFillComplete && made != kFillGoesOn) {
-        end = made != kFillNotOpened ? made
+    FillEnd end = WriteOnto(largest);
+    if (end == kFillComplete && made.how != kStarted) {
+        end = made.how != kRefused ? FailToStart(made)
               : ClassifyRefusal(error) == kFolderNotFound && !DriveIsThere()
-                  ? kFillMeasureLost
+                  ? FailDriveGone()
                   : FolderEnd(folder, kFillFolderFailed);
     }
     return end;
@@ -445,7 +444,7 @@ FillEnd MoveFillFiles(const FillFileNode* holder, unsigned* moved) {
         int length = snprintf(path, sizeof path, "%s%s", holder->Name, node->Name + 3);
         char* name = static_cast<char*>(malloc(length + 1));
         if (name == nullptr) {
-            return kFillNoMemory;
+            return Fail("Out of memory");
         }
         if (!FileMove(node->Name, path)) {
             CreateRefusal why = ClassifyRefusal(GetLastError());
@@ -453,7 +452,7 @@ FillEnd MoveFillFiles(const FillFileNode* holder, unsigned* moved) {
             if (why == kFolderFull) {
                 return kFillComplete; // the holder is full: the rest go into another
             }
-            return why == kFolderNotFound && !DriveIsThere() ? kFillMeasureLost
+            return why == kFolderNotFound && !DriveIsThere() ? FailDriveGone()
                                                              : FolderEnd(gWorker.rootPath, kFillFolderFailed);
         }
         free(node->Name);
@@ -472,17 +471,21 @@ FillEnd MoveFillFiles(const FillFileNode* holder, unsigned* moved) {
 // fill file holds no cluster and just goes. The runs that the fill files
 // leave in the root, with what lay beside them, are then taken as the names
 // step takes any.
-FillEnd TakeEntriesBesideFillFiles(char* last, size_t size) {
+FillEnd TakeEntriesBesideFillFiles() {
     for (;;) {
         FillFileNode *largest, *holder;
         long long bytes;
         unsigned moved = 0;
-        FillEnd end = LookAtRootFillFiles(&largest, &bytes, last, size);
+        FillEnd end = LookAtRootFillFiles(&largest, &bytes);
         if (end == kFillComplete && largest != nullptr) {
-            end = MakeHolder(largest, bytes, &holder, last, size);
-            end = end != kFillComplete ? end
-                  : holder == nullptr  ? kFillBesideUnreached
-                                       : MoveFillFiles(holder, &moved);
+            end = MakeHolder(largest, bytes, &holder);
+            end =
+                end != kFillComplete ? end
+                : holder == nullptr
+                    ? FailPath("Cannot reach the entries beside the fill files in folder [%s]: they may keep "
+                               "pieces of deleted names",
+                               gWorker.rootPath)
+                    : MoveFillFiles(holder, &moved);
             end = end != kFillComplete || moved != 0 ? end : FolderEnd(gWorker.rootPath, kFillFolderFailed);
         }
         if (end != kFillComplete) {
@@ -514,7 +517,7 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
             return kFillComplete; // an empty root
         }
         if (!DriveIsThere()) {
-            return kFillMeasureLost;
+            return FailDriveGone();
         }
         return FolderEnd(folder,
                          ClassifyRefusal(error) == kFolderRefused ? kFillFolderRefused : kFillFolderFailed);
@@ -529,7 +532,7 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
         }
         FillFileNode* next = NewFillFileNode(path);
         if (next == nullptr) {
-            end = kFillNoMemory;
+            end = Fail("Out of memory");
             break;
         }
         next->Next = *pending;
@@ -541,13 +544,13 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
 
 // Every folder of the drive, depth first, from a stack on the heap: the
 // worker's own stack is small.
-FillEnd CleanFolderEntries(const char* fileSystem, char* last, size_t size) {
+FillEnd CleanFolderEntries(const char* fileSystem) {
     LogLine("Cleaning the names of deleted files on drive %s", gRunState.selectedDrive);
     // FAT's shortest names take one entry each: nothing is left between
     // them. Wine names every drive NTFS, exFAT among them.
     bool retile = strncmp(fileSystem, "FAT", 3) != 0;
     FillFileNode* pending = NewFillFileNode(gWorker.rootPath);
-    FillEnd end = pending != nullptr ? kFillComplete : kFillNoMemory;
+    FillEnd end = pending != nullptr ? kFillComplete : Fail("Out of memory");
     while (pending != nullptr) {
         FillFileNode* folder = pending;
         pending = folder->Next;
@@ -560,7 +563,7 @@ FillEnd CleanFolderEntries(const char* fileSystem, char* last, size_t size) {
         free(folder);
     }
     if (end == kFillComplete && (strcmp(fileSystem, "exFAT") == 0 || gWorker.namesInSets)) {
-        end = TakeEntriesBesideFillFiles(last, size);
+        end = TakeEntriesBesideFillFiles();
     }
     LogLine("%I64i free entries of folders were overwritten", gWorker.entries);
     return end;
@@ -578,15 +581,14 @@ void MakeFolderForRecords() {
     if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
         return;
     }
-    if (StartFillFile(gWorker.rootPath, kEntryNameLength, false, true) == kFillNotOpened) {
-        ForgetLastFillFile();
-    }
+    StartFillFile(gWorker.rootPath, kEntryNameLength, false,
+                  true); // where it is not made, the fill tells why
     ResetTempNames();
 }
 
-FillEnd CleanAfterFill(char* last, size_t size) {
+FillEnd CleanAfterFill() {
     char fileSystem[32];
     QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
-    FillEnd end = CleanFreeRecords(fileSystem, last, size);
-    return end == kFillComplete ? CleanFolderEntries(fileSystem, last, size) : end;
+    FillEnd end = CleanFreeRecords(fileSystem);
+    return end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
 }

@@ -51,6 +51,58 @@ void LogLine(const char* format, ...) {
     AddLogLine(gRunState.messageBuffer);
 }
 
+namespace {
+
+// A held line gives way to a later failure's, told at once.
+void HoldFailure() {
+    if (gWorker.failure[0] != '\0') {
+        for (char *line = gWorker.failure, *end; line != nullptr; line = end != nullptr ? end + 1 : nullptr) {
+            end = strchr(line, '\n');
+            if (end != nullptr) {
+                *end = '\0';
+            }
+            AddLogLine(line);
+        }
+        gWorker.failure[0] = '\0';
+    }
+}
+
+} // namespace
+
+FillEnd Fail(const char* format, ...) {
+    HoldFailure();
+    va_list arguments;
+    va_start(arguments, format);
+    vsnprintf(gWorker.failure, sizeof gWorker.failure, format, arguments);
+    va_end(arguments);
+    return kFillFailed;
+}
+
+FillEnd FailPath(const char* format, const char* path) {
+    HoldFailure();
+    FormatPathLine(format, path, gWorker.failure, sizeof gWorker.failure);
+    return kFillFailed;
+}
+
+FillEnd FailDriveGone() {
+    const char* drive = gRunState.selectedDrive;
+    return Fail("Cannot detect Free space on drive %s\nBe sure drive %s is available to the system", drive,
+                drive);
+}
+
+FillEnd FailToStart(const Start& start) {
+    switch (start.how) {
+    case kNoFreeName:
+        return Fail("Cannot find a free file name on drive %s", gRunState.selectedDrive);
+    case kNoNode:
+        return Fail("Out of memory");
+    case kRefused:
+    case kStarted: // not a failure: never asked for
+        break;
+    }
+    return FailPath("Error opening file [%s]", start.path);
+}
+
 // Data still in a cache when its file is deleted never reaches the medium:
 // every fill file is flushed before anything counts as done, but for the one
 // a stop leaves. After a stop nothing is promised, and the flush of a large
@@ -70,41 +122,44 @@ bool CloseFillFile(bool flush) {
 // small files of the later steps are created only as new files: a file
 // needs no truncation, another's is never emptied, and the create itself
 // tells a name that is taken (under Wine, a lookup of a free name reads the
-// whole folder: one such lookup per file, not two).
-FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce, bool asFolder) {
+// whole folder: one such lookup per file, not two). What is made goes on the
+// list at once, and what could not go on it is undone: the list holds
+// everything of the run's own on the drive, and nothing else.
+Start StartFillFile(const char* folder, unsigned nameLength, bool announce, bool asFolder) {
+    static char path[kMaxPathBytes + kMaxPaddedLength];
     bool fresh = nameLength != 0;
     for (unsigned tries = 0;; ++tries) {
         const char* name = tries < kNameCount ? NextTempName(folder, nameLength, !fresh) : nullptr;
         if (name == nullptr) {
             ResetTempNames();
-            return kFillNoName;
+            return {kNoFreeName, path};
         }
-        static char path[kMaxPathBytes + kMaxPaddedLength];
         snprintf(path, sizeof path, "%s%s%s", folder, name, asFolder ? "\\" : "");
-        FillFileNode* node = NewFillFileNode(path);
-        if (node == nullptr) {
-            return kFillNoMemory;
-        }
-        if (gWorker.fillListTail == nullptr) {
-            gWorker.fillListHead = node;
-        } else {
-            gWorker.fillListTail->Next = node;
-        }
-        gWorker.fillListBeforeTail = gWorker.fillListTail;
-        gWorker.fillListTail = node;
         gWorker.sectorsInFile = 0;
         if (announce) {
-            LogPathLine("Creating file [%s]", node->Name);
+            LogPathLine("Creating file [%s]", path);
         }
-        if (asFolder ? FolderMake(node->Name)
-                     : (gWorker.fillFile = FileOpen(node->Name, fresh ? "wbx" : "wb")) != nullptr) {
-            return kFillGoesOn;
+        bool made = asFolder ? FolderMake(path)
+                             : (gWorker.fillFile = FileOpen(path, fresh ? "wbx" : "wb")) != nullptr;
+        if (!made) {
+            DWORD error = GetLastError();
+            if (!fresh || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)) {
+                SetLastError(error);
+                return {kRefused, path};
+            }
+            continue; // another's, or an earlier run's that stays
         }
-        DWORD error = GetLastError();
-        if (!fresh || (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS)) {
-            return kFillNotOpened;
+        FillFileNode* node = NewFillFileNode(path);
+        if (node == nullptr) {
+            if (!asFolder) {
+                CloseFillFile(false);
+            }
+            asFolder ? FolderDelete(path) : FileDelete(path, false);
+            return {kNoNode, path};
         }
-        ForgetLastFillFile(); // another's, or an earlier run's that stays
+        (gWorker.fillListTail == nullptr ? gWorker.fillListHead : gWorker.fillListTail->Next) = node;
+        gWorker.fillListTail = node;
+        return {kStarted, path};
     }
 }
 
@@ -120,7 +175,6 @@ bool FlushFillFile(const char* path) {
 void DropFillFileNode(FillFileNode* previous, FillFileNode* node) {
     (previous != nullptr ? previous->Next : gWorker.fillListHead) = node->Next;
     gWorker.fillListTail = gWorker.fillListTail == node ? previous : gWorker.fillListTail;
-    gWorker.fillListBeforeTail = nullptr;
     free(node->Name);
     free(node);
 }
@@ -132,10 +186,6 @@ bool DeleteFillFileNow(FillFileNode* previous, FillFileNode* node) {
     }
     DropFillFileNode(previous, node);
     return DeleteFillFiles(alone, false) == 0;
-}
-
-void ForgetLastFillFile() {
-    DropFillFileNode(gWorker.fillListBeforeTail, gWorker.fillListTail);
 }
 
 namespace {
@@ -153,7 +203,7 @@ long long FreeSectors() {
 // sectors are left; *end is set otherwise.
 bool MeasureWhatIsLeft(FillEnd* end) {
     if (!MeasureFreeSpace()) {
-        *end = kFillMeasureLost;
+        *end = FailDriveGone();
         return false;
     }
     if (FreeSectors() == 0) {
@@ -171,12 +221,12 @@ bool MeasureWhatIsLeft(FillEnd* end) {
 // an exact fill).
 bool ChangeFillFile(FillEnd* end) {
     CloseFillFile(false);
-    FillEnd opened = StartFillFile(gWorker.rootPath, 0, true);
-    if (opened == kFillGoesOn) {
+    Start next = StartFillFile(gWorker.rootPath, 0, true);
+    if (next.how == kStarted) {
         return true;
     }
     if (MeasureWhatIsLeft(end)) {
-        *end = opened;
+        *end = FailToStart(next);
     }
     return false;
 }
@@ -190,7 +240,7 @@ bool ChangeFillFile(FillEnd* end) {
 // where a single sector still fits.
 bool RecoverFromEmptyWrite(FillEnd* end) {
     if (!MeasureFreeSpace()) {
-        *end = kFillMeasureLost;
+        *end = FailDriveGone();
         return false;
     }
     long long freeSectors = FreeSectors();
@@ -207,7 +257,7 @@ bool RecoverFromEmptyWrite(FillEnd* end) {
         return false;
     }
     if (gWorker.sectorsInFile == 0) {
-        *end = kFillUnwritable;
+        *end = Fail("%I64i sectors of free space could not be written", freeSectors);
         return false;
     }
     return ChangeFillFile(end);
@@ -222,7 +272,9 @@ FillEnd FillFreeSpace(bool quiet = false) {
         long long left = SectorsLeft(gWorker.remainingSectors, gWorker.writtenSectors, gWorker.writeLimit);
         if (left <= 0) {
             // The write limit is reached: what is still free was not written.
-            return MeasureWhatIsLeft(&end) ? kFillUnwritable : end;
+            return MeasureWhatIsLeft(&end)
+                       ? Fail("%I64i sectors of free space could not be written", FreeSectors())
+                       : end;
         }
         unsigned asked = SectorsToAsk(left, gWorker.sectorsInFile);
         gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
@@ -248,18 +300,21 @@ FillEnd FillFreeSpace(bool quiet = false) {
     }
 }
 
-// Flushes the fill files before the last, which were closed unflushed (the
-// cache of a file outlives its handle): the first that cannot be opened or
-// flushed is returned, null when all were.
-const FillFileNode* FlushEarlierFillFiles() {
+// Flushes the fill files but the one that was still open, which were closed
+// unflushed (the cache of a file outlives its handle); the first that cannot
+// be opened or flushed is named.
+FillEnd FlushEarlierFillFiles(const FillFileNode* open) {
     unsigned done = 1, total = CountFillFiles(gWorker.fillListHead);
-    for (const FillFileNode* node = gWorker.fillListHead; node != gWorker.fillListTail; node = node->Next) {
+    for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
+        if (node == open) {
+            continue;
+        }
         ShowStepStatus(kStepFlush, done++, total);
         if (!IsFolderNode(node) && !FlushFillFile(node->Name)) {
-            return node;
+            return FailPath("Error writing file [%s]", node->Name);
         }
     }
-    return nullptr;
+    return kFillComplete;
 }
 
 // The one place that turns the end of a fill into the job's outcome and its
@@ -268,47 +323,29 @@ const FillFileNode* FlushEarlierFillFiles() {
 // Every fill file is deleted before the outcome is told: a success also
 // needs them all gone, and a file that stays has been named by then.
 JobOutcome ConcludeFill(FillEnd end) {
-    // The file whose zeros did not reach the medium, or that could not be
-    // opened; the list is gone after the deletion.
-    static char last[kMaxPathBytes + kMaxPaddedLength];
-    last[0] = '\0';
-    const FillFileNode* unflushed = nullptr;
-    // The extra file after an exact fill may never have been made.
-    const FillFileNode* unopened = gWorker.fillFile == nullptr ? gWorker.fillListTail : nullptr;
+    const FillFileNode* open = gWorker.fillFile != nullptr ? gWorker.fillListTail : nullptr;
     if (end != kFillStopped) {
         SignalLaterSteps();
         ShowStepStatus(kStepFlush, 0, CountFillFiles(gWorker.fillListHead));
     }
     if (!CloseFillFile(end != kFillStopped)) {
-        unflushed = gWorker.fillListTail;
+        end = end == kFillComplete ? FailPath("Error writing file [%s]", open->Name) : end;
     } else if (end == kFillComplete) {
-        unflushed = FlushEarlierFillFiles();
-    }
-    if (unflushed != nullptr && end == kFillComplete) {
-        end = kFillFlushFailed;
-        lstrcpynA(last, unflushed->Name, sizeof last);
+        end = FlushEarlierFillFiles(open);
     }
     if (end == kFillComplete) {
-        end = CheckWhatTheDriveKept(unopened, last, sizeof last);
+        end = CheckWhatTheDriveKept();
     }
     if (end == kFillComplete) {
-        end = CleanAfterFill(last, sizeof last);
+        end = CleanAfterFill();
     }
     if (end == kFillComplete) {
-        end = TopUpFreedSpace(last, sizeof last);
-    }
-    if (last[0] == '\0' && gWorker.fillListTail != nullptr) {
-        lstrcpynA(last, gWorker.fillListTail->Name, sizeof last);
+        end = TopUpFreedSpace();
     }
     unsigned left = DeleteFillFiles(gWorker.fillListHead, true);
     gWorker.fillListHead = nullptr;
     gWorker.fillListTail = nullptr;
-    if (left != 0 && end == kFillComplete) {
-        return kJobFailed; // its "Cannot delete file" lines say why
-    }
-    const char* drive = gRunState.selectedDrive;
-    switch (end) {
-    case kFillComplete: {
+    if (end == kFillComplete && left == 0) {
         LogLine("Operation succeeded");
         DrawGauge(100, 100, 'W');
         HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
@@ -316,60 +353,12 @@ JobOutcome ConcludeFill(FillEnd end) {
         EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), FALSE);
         return kJobSucceeded;
     }
-    case kFillStopped:
+    if (end == kFillStopped) {
         LogLine("Operation was stopped");
         DrawGauge(50, 100, 'E');
         return kJobStopped;
-    case kFillMeasureLost:
-        LogLine("Cannot detect Free space on drive %s", drive);
-        LogLine("Be sure drive %s is available to the system", drive);
-        return kJobFailed;
-    case kFillUnwritable:
-        LogLine("%I64i sectors of free space could not be written", FreeSectors());
-        return kJobFailed;
-    case kFillNoName:
-        LogLine("Cannot find a free file name on drive %s", drive);
-        return kJobFailed;
-    case kFillNoMemory:
-        LogLine("Out of memory");
-        return kJobFailed;
-    case kFillNotOpened:
-        LogPathLine("Error opening file [%s]", last);
-        return kJobFailed;
-    case kFillFlushFailed:
-        LogPathLine("Error writing file [%s]", last);
-        return kJobFailed;
-    case kFillNotKept:
-        LogLine("Drive %s did not keep the zeros written to it: its free space may still hold deleted data",
-                drive);
-        return kJobFailed;
-    case kFillNotRead:
-        LogPathLine("Error reading file [%s]", last);
-        return kJobFailed;
-    case kFillNoRecordName:
-        LogLine("Not enough file names for the free records of the file table on drive %s", drive);
-        return kJobFailed;
-    case kFillNoEntryName:
-        LogPathLine("Not enough file names for the free entries of folder [%s]", gWorker.namelessFolder);
-        return kJobFailed;
-    case kFillFolderFailed:
-        LogPathLine("Cannot write the free entries of folder [%s]", gWorker.failedFolder);
-        return kJobFailed;
-    case kFillRootFull:
-        LogLine("The root folder of drive %s has no room for another file, so its free space cannot be "
-                "written: move one file out of it, then run Tessarine again",
-                drive);
-        return kJobFailed;
-    case kFillBesideUnreached:
-        LogPathLine("Cannot reach the entries beside the fill files in folder [%s]: they may keep pieces of "
-                    "deleted names",
-                    gWorker.rootPath);
-        return kJobFailed;
-    case kFillGoesOn: // not an end
-    case kFillFolderRefused:
-    case kFillNotDeleted: // its "Cannot delete" lines say why
-        break;
     }
+    HoldFailure(); // the files that stay were named already
     return kJobFailed;
 }
 
@@ -390,16 +379,23 @@ JobOutcome CleanDrive() {
     gWorker.remainingSectors = static_cast<long long>(gWorker.totalSectors);
     gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
     MakeFolderForRecords();
-    FillEnd first = StartFillFile(gWorker.rootPath, 0, true);
-    if (first == kFillNotOpened && ClassifyRefusal(GetLastError()) == kFolderFull) {
+    Start first = StartFillFile(gWorker.rootPath, 0, true);
+    if (first.how == kStarted) {
+        return ConcludeFill(FillFreeSpace());
+    }
+    if (first.how == kRefused && ClassifyRefusal(GetLastError()) == kFolderFull) {
         // A root with no room for a file (a full stick, a diskette's fixed
         // root): with nothing free there is nothing to fill, and the later
         // steps still take the free entries of the other folders. With free
         // space there is no place to fill it from: in another folder the
         // file could grow it for good.
-        first = FreeSectors() == 0 ? kFillComplete : kFillRootFull;
+        return ConcludeFill(FreeSectors() == 0 ? kFillComplete
+                                               : Fail("The root folder of drive %s has no room for another "
+                                                      "file, so its free space cannot be written: move one "
+                                                      "file out of it, then run Tessarine again",
+                                                      drive));
     }
-    return ConcludeFill(first == kFillGoesOn ? FillFreeSpace() : first);
+    return ConcludeFill(FailToStart(first));
 }
 
 } // namespace
@@ -410,7 +406,7 @@ JobOutcome CleanDrive() {
 // comes back holding what it held: a folder deleted before its block reached
 // the medium was never written there. The last fill file takes it again with
 // zeros, flushed.
-FillEnd TopUpFreedSpace(char* last, size_t size) {
+FillEnd TopUpFreedSpace() {
     bool folders = false; // only a folder holds any of the free space, but for one made of the fill's zeros
     for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
         folders = folders || (IsFolderNode(node) && !node->Holder);
@@ -420,21 +416,19 @@ FillEnd TopUpFreedSpace(char* last, size_t size) {
         return kFillComplete;
     }
     if (DeleteOwnEntries(&gWorker.fillListHead, &tail, true) != 0) {
-        return kFillNotDeleted; // named already
+        return kFillFailed; // named already
     }
     gWorker.fillListTail = tail;
-    gWorker.fillListBeforeTail = nullptr;
-    return tail != nullptr ? WriteOnto(tail, last, size) : kFillComplete;
+    return tail != nullptr ? WriteOnto(tail) : kFillComplete;
 }
 
-FillEnd WriteOnto(FillFileNode* node, char* last, size_t size) {
+FillEnd WriteOnto(FillFileNode* node) {
     if (!MeasureFreeSpace()) {
-        return kFillMeasureLost;
+        return FailDriveGone();
     }
-    lstrcpynA(last, node->Name, static_cast<int>(size));
     gWorker.fillFile = FileOpen(node->Name, "ab");
     if (gWorker.fillFile == nullptr) {
-        return kFillNotOpened;
+        return FailPath("Error opening file [%s]", node->Name);
     }
     FillFileNode* tail = gWorker.fillListTail;
     gWorker.sectorsInFile = static_cast<unsigned>(FileSeekPos(gWorker.fillFile, FILE_END, 0) / kSectorSize);
@@ -447,18 +441,15 @@ FillEnd WriteOnto(FillFileNode* node, char* last, size_t size) {
     }
     // A fill file begun here is the list's last, and node was closed unflushed.
     const FillFileNode* current = gWorker.fillListTail != tail ? gWorker.fillListTail : node;
-    lstrcpynA(last, current->Name, static_cast<int>(size));
     if (!CloseFillFile(true)) {
-        return kFillFlushFailed;
+        return FailPath("Error writing file [%s]", current->Name);
     }
     for (const FillFileNode* other = node; current != node && other != current;
          other = other == node ? tail->Next : other->Next) {
         if (!FlushFillFile(other->Name)) { // node, then the files begun after it but the last
-            lstrcpynA(last, other->Name, static_cast<int>(size));
-            return kFillFlushFailed;
+            return FailPath("Error writing file [%s]", other->Name);
         }
     }
-    last[0] = '\0';
     return kFillComplete;
 }
 

@@ -9,6 +9,9 @@
 #include "engine/file_access.h"
 #include "engine/fill_files.h"
 
+// Room for the lines of a failure: two, or one with a path of the log's width.
+enum : unsigned { kFailureBytes = 1024 };
+
 // The worker's own fields; no other thread touches them.
 struct WorkerFields {
     unsigned long long freeBytes;
@@ -20,15 +23,12 @@ struct WorkerFields {
     char* writeBuffer;
     FillFileNode* fillListHead;
     FillFileNode* fillListTail;
-    FillFileNode* fillListBeforeTail; // so that a file never made can be forgotten
     char rootPath[4];
     // Every sector this job wrote, and the most it may write.
     unsigned long long writtenSectors;
     unsigned long long writeLimit;
-    // The first folder whose free entries outnumbered the names left, and
-    // the first whose entries could not be written.
-    char namelessFolder[kMaxPathBytes];
-    char failedFolder[kMaxPathBytes];
+    // The line(s) that will tell why the run failed; empty while none did.
+    char failure[kFailureBytes];
     // The names step's progress: folders begun, entries taken.
     unsigned long long folders;
     long long entries;
@@ -42,49 +42,55 @@ struct WorkerFields {
 
 extern WorkerFields gWorker;
 
-// How a fill ends. Only kFillComplete is a success: a measurement taken after
-// a write that got nothing found no whole free sector.
+// How a step of the job ends. Only kFillComplete is a success: a
+// measurement taken after a write that got nothing found no whole free
+// sector. A failure's line is formatted where it is known (Fail).
 enum FillEnd {
     kFillGoesOn, // not over: the fill file is open
     kFillComplete,
     kFillStopped,
-    kFillMeasureLost,     // the drive could not be measured again
-    kFillUnwritable,      // the drive reports free sectors that no write takes
-    kFillNoName,          // the next fill file had no name...
-    kFillNoMemory,        // ...or no list node...
-    kFillNotOpened,       // ...or could not be opened, while space was still free
-    kFillFlushFailed,     // a fill file's zeros may not have reached the medium
-    kFillNoRecordName,    // free records of the file table may be left: no name for them
-    kFillNoEntryName,     // free entries of a folder may be left: no name for them
-    kFillFolderFailed,    // a folder's free entries could not be written, for no known reason
-    kFillFolderRefused,   // a folder that may not be written: named, and passed over
-    kFillNotDeleted,      // files or folders of the run's own stay: named already
-    kFillNotKept,         // the drive gave back other than the zeros written to it
-    kFillNotRead,         // a fill file could not be read back
-    kFillRootFull,        // free space, and no room in the root for a fill file
-    kFillBesideUnreached, // no way for the fill files' sets to leave the entries beside them
+    kFillFailed,        // its line held, or files or folders that stay named already
+    kFillNoEntryName,   // a folder's free entries outnumber the names left: told with the folder
+    kFillFolderFailed,  // a folder's free entries could not be written: told with the folder
+    kFillFolderRefused, // a folder that may not be written: named, and passed over
 };
 
 // Formats into the shared message buffer and logs it.
 void LogLine(const char* format, ...);
 
+// The line that tells why the run failed, held for the end of the run, after
+// the deletion's lines; a line held already is logged at once, so that no
+// failure goes untold. Each returns kFillFailed.
+FillEnd Fail(const char* format, ...);
+FillEnd FailPath(const char* format, const char* path);
+// The drive could not be measured: it is gone, or failing.
+FillEnd FailDriveGone();
+
 // Closes the current fill file, flushed first unless told otherwise; false
 // when the flush failed.
 bool CloseFillFile(bool flush = true);
 
+// How StartFillFile ends; path is the one tried (a static buffer, valid until
+// the next call), and a refused create leaves its error in GetLastError.
+enum Started { kStarted, kNoFreeName, kNoNode, kRefused };
+struct Start {
+    Started how;
+    const char* path;
+};
+
 // Names the next fill file in folder ("e:\" or "e:\docs\"), nameLength
-// characters long when that is longer than the plain name, records it in the
-// list and opens it; asFolder, makes it a folder of the run's own instead
-// (nameLength given). Nothing is logged but "Creating file" (when announced).
-FillEnd StartFillFile(const char* folder, unsigned nameLength, bool announce, bool asFolder = false);
+// characters long when that is longer than the plain name, opens it and,
+// once it is made, puts it on the list; asFolder, makes it a folder of the
+// run's own instead (nameLength given). Nothing is logged but "Creating file"
+// (when announced).
+Start StartFillFile(const char* folder, unsigned nameLength, bool announce, bool asFolder = false);
+
+// The failure of a start that mattered, told with the path tried.
+FillEnd FailToStart(const Start& start);
 
 // Opens a closed fill file again and flushes it (the cache of a file outlives
 // its handle); false when it cannot be opened or flushed.
 bool FlushFillFile(const char* path);
-
-// Takes the file or folder that StartFillFile has just failed to make off
-// the list.
-void ForgetLastFillFile();
 
 // Takes node, deleted already, off the list; previous is the node before it
 // (null for the first).
@@ -97,23 +103,20 @@ bool DeleteFillFileNow(FillFileNode* previous, FillFileNode* node);
 
 // The run's own folders and small files deleted while the fill files keep
 // the drive full, and what they gave back of the free space written with
-// zeros by the last fill file, flushed; last gets the path of a file that
-// could not be opened or flushed.
-FillEnd TopUpFreedSpace(char* last, size_t size);
+// zeros by the last fill file, flushed.
+FillEnd TopUpFreedSpace();
 
 // Zeros written onto the end of node's fill file until the drive is full
 // again, flushed (with any fill file begun besides): what the run gave back
-// of the free space taken again. last gets the path of a file that could not
-// be opened or flushed.
-FillEnd WriteOnto(FillFileNode* node, char* last, size_t size);
+// of the free space taken again.
+FillEnd WriteOnto(FillFileNode* node);
 
 // Before the fill, on NTFS: the run's own folder for the free records that
 // the root's index will have no room for.
 void MakeFolderForRecords();
 
 // The steps after a complete fill: NTFS's free records, then the free
-// entries of every folder. last gets the path of a fill file that could not
-// be opened or flushed.
-FillEnd CleanAfterFill(char* last, size_t size);
+// entries of every folder.
+FillEnd CleanAfterFill();
 
 #endif

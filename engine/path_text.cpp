@@ -44,7 +44,7 @@ size_t ShortenPathForLog(const wchar_t* path, size_t room, wchar_t* out) {
     return head + dots + length - tail;
 }
 
-void LogPathLine(const char* format, const char* path) {
+void FormatPathLine(const char* format, const char* path, char* line, size_t size) {
     const char* slot = strstr(format, "%s");
     size_t before = slot != nullptr ? static_cast<size_t>(slot - format) : strlen(format);
     size_t fixed = strlen(format) - (slot != nullptr ? 2 : 0);
@@ -60,8 +60,11 @@ void LogPathLine(const char* format, const char* path) {
     if (WideCharToMultiByte(CP_OEMCP, 0, shown, -1, text, sizeof text, nullptr, nullptr) == 0) {
         text[0] = '\0';
     }
+    snprintf(line, size, "%.*s%s%s", static_cast<int>(before), format, text, slot != nullptr ? slot + 2 : "");
+}
+
+void LogPathLine(const char* format, const char* path) {
     char line[kLogLineSize * 3];
-    snprintf(line, sizeof line, "%.*s%s%s", static_cast<int>(before), format, text,
-             slot != nullptr ? slot + 2 : "");
+    FormatPathLine(format, path, line, sizeof line);
     AddLogLine(line);
 }

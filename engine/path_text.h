@@ -15,7 +15,9 @@ size_t Utf16Length(const char* text);
 // is too long. Returns the length written to out (room + 1 units).
 size_t ShortenPathForLog(const wchar_t* path, size_t room, wchar_t* out);
 
-// Logs format ("Cannot delete file [%s]") with path in place of its "%s".
+// format ("Cannot delete file [%s]") with path in place of its "%s", into
+// line (kLogLineSize * 3 bytes hold any); LogPathLine logs it.
+void FormatPathLine(const char* format, const char* path, char* line, size_t size);
 void LogPathLine(const char* format, const char* path);
 
 #endif

@@ -55,14 +55,14 @@ unsigned PlanCheckBlocks(unsigned long long fillOffset, unsigned long long fileB
     return static_cast<unsigned>(std::unique(starts, starts + count) - starts);
 }
 
-FillEnd CheckWhatTheDriveKept(const FillFileNode* unopened, char* last, size_t size) {
+FillEnd CheckWhatTheDriveKept() {
     const unsigned align = CheckAlignment(gWorker.rootPath);
     const unsigned seed = ClockMilliseconds() ^ GetCurrentProcessId();
     const unsigned long long totalMb = (gWorker.writtenSectors * kSectorSize) >> 20;
     // Page-aligned, as an unbuffered read needs.
     char* buffer = static_cast<char*>(VirtualAlloc(nullptr, kCheckBlockBytes, MEM_COMMIT, PAGE_READWRITE));
     if (buffer == nullptr) {
-        return kFillNoMemory;
+        return Fail("Out of memory");
     }
     static unsigned long long starts[kMaxCheckBlocks];
     unsigned long long fillOffset = 0;
@@ -70,13 +70,12 @@ FillEnd CheckWhatTheDriveKept(const FillFileNode* unopened, char* last, size_t s
     ShowStepStatus(kStepCheck, 0, static_cast<long long>(totalMb));
     for (const FillFileNode* node = gWorker.fillListHead; node != nullptr && end == kFillComplete;
          node = node->Next) {
-        if (node == unopened || !IsFillFileNode(node)) {
+        if (!IsFillFileNode(node)) {
             continue;
         }
-        lstrcpynA(last, node->Name, static_cast<int>(size));
         HANDLE file = FileOpenUnbuffered(node->Name);
         long long bytes = file != nullptr ? FileSeekPos(file, FILE_END, 0) : -1;
-        end = bytes < 0 ? kFillNotRead : kFillComplete;
+        end = bytes < 0 ? FailPath("Error reading file [%s]", node->Name) : kFillComplete;
         unsigned count = bytes > 0 ? PlanCheckBlocks(fillOffset, bytes, seed, align, starts) : 0;
         for (unsigned i = 0; i < count && end == kFillComplete; ++i) {
             if (gRunState.stopRequest.load() != 0) {
@@ -88,9 +87,11 @@ FillEnd CheckWhatTheDriveKept(const FillFileNode* unopened, char* last, size_t s
                                ? FileRead(buffer, kSectorSize, kCheckBlockBytes / kSectorSize, file)
                                : 0;
             if (got * static_cast<unsigned long long>(kSectorSize) < want) {
-                end = kFillNotRead;
+                end = FailPath("Error reading file [%s]", node->Name);
             } else if (!AllZeros(buffer, want)) {
-                end = kFillNotKept;
+                end = Fail("Drive %s did not keep the zeros written to it: its free space may still hold "
+                           "deleted data",
+                           gRunState.selectedDrive);
             }
             ShowStepStatus(kStepCheck, (fillOffset + starts[i] + want) >> 20,
                            static_cast<long long>(totalMb));
@@ -101,8 +102,5 @@ FillEnd CheckWhatTheDriveKept(const FillFileNode* unopened, char* last, size_t s
         fillOffset += bytes > 0 ? bytes : 0;
     }
     VirtualFree(buffer, 0, MEM_RELEASE);
-    if (end != kFillNotRead) {
-        last[0] = '\0';
-    }
     return end;
 }

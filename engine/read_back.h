@@ -30,9 +30,8 @@ enum : unsigned {
 unsigned PlanCheckBlocks(unsigned long long fillOffset, unsigned long long fileBytes, unsigned seed,
                          unsigned align, unsigned long long* starts);
 
-// Reads the sample of every fill file of the list but unopened (a file that
-// could not be made); kFillComplete when all of it is zeros. last gets the
-// file that could not be read (kFillNotRead).
-FillEnd CheckWhatTheDriveKept(const FillFileNode* unopened, char* last, size_t size);
+// Reads the sample of every fill file of the list; kFillComplete when all of
+// it is zeros, a failure that names the file that could not be read.
+FillEnd CheckWhatTheDriveKept();
 
 #endif

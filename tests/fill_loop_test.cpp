@@ -161,7 +161,7 @@ const Row kRows[] = {
      kJobFailed, {"AAA", "AAB"}, {"Error opening file [" + Name("AAB") + "]"}, {}},
     {"the stick is pulled out as the next file is opened: no measurement, nothing deleted",
      [] { gFakeDrive.freeSectors = kOneFile + 1000, gFakeDrive.vanishAtOpen = 1; },
-     kJobFailed, {"AAA", "AAB"}, {"Cannot delete 2 files in folder [E:\\]",
+     kJobFailed, {"AAA", "AAB"}, {"Cannot delete file [" + Name("AAA") + "]",
                                   "Cannot detect Free space on drive E:", "Be sure drive E: is available to the system"}, {}, 1},
     {"files that cannot be deleted: each folder's named, no success",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.refusesDeletion = true, gFakeDrive.folders["E:\\docs\\"].freeEntries = 2; },
@@ -206,6 +206,13 @@ const Row kRows[] = {
      kJobSucceeded, {"AAA"}, {kRecordsStart, "0 free records of the file table were overwritten", kNamesStart,
                               "3 free entries of folders were overwritten", kSucceeded},
      {{256, 11}, {31, 1}, {8, 1}, {1, 2}, {8, 1}, {256, 1}, {1, 1}, {256, 7}, {248, 1}, {256, 1}, {1, 1}}},
+    {"the top-up's last fill file grows no more and the next cannot be opened: that next one is named",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "ext2", gFakeDrive.reportedName = "NTFS";
+          gFakeDrive.folderSectors = 8, gFakeDrive.fileGrowthLimit = 167, gFakeDrive.failOpenAt = 35; },
+     kJobFailed, {"AAA", "AAB", "AAC", "AAD", "AAE", "AAF", "AAG", "AAH", "AAI", "AAJ", "AAK", "AAL", "AAM", "AAN",
+                  "AAO", "AAP", "AAQ"},
+     {kRecordsStart, "0 free records of the file table were overwritten", "Creating file [" + Name("AAS") + "]",
+      "Error opening file [" + Name("AAS") + "]"}, {}},
     {"a drive named NTFS that keeps names in sets of entries (Wine's name for exFAT): the folder made before the fill "
      "goes before the names step, and gives back the run of entries it split",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "exFAT", gFakeDrive.reportedName = "NTFS";
@@ -512,17 +519,18 @@ TEST(FillLoop, EveryWayADriveCanBehave) {
             EXPECT_EQ(gFakeDrive.oldSectors, 0u) << "what the run's folders gave back is written again";
             ExpectReadBack();
         }
-        Lines names, deleted; // this run's files, wherever they went; an earlier run's were named in the log
-        for (const char* c : row.files) {
-            names.push_back(Name(c).substr(3));
-        }
-        for (const std::string& path : gFakeDrive.deleted) {
-            std::string name = path.substr(path.rfind('\\') + 1);
-            if (name.rfind(Name("").substr(3), 0) == 0) {
-                deleted.push_back(name);
-            }
-        }
-        EXPECT_EQ(deleted, names);
+        auto fillFiles =
+            [](const Lines& paths) { // this run's, wherever they went; an earlier run's were named
+                Lines names;
+                for (const std::string& path : paths) {
+                    std::string name = path.substr(path.rfind('\\') + 1);
+                    if (name.rfind(Name("").substr(3), 0) == 0) {
+                        names.push_back(name);
+                    }
+                }
+                return names;
+            };
+        EXPECT_EQ(fillFiles(gFakeDrive.deleted), fillFiles(gFakeDrive.made));
         if (row.left == 0) {
             EXPECT_EQ(gFakeDrive.freeSectors, realFree);
         }

@@ -228,6 +228,9 @@ HANDLE FileOpen(const char* name, const char* mode) {
         return nullptr;
     }
     FakeFile& file = gFakeDrive.files[name];
+    if (isNew) {
+        gFakeDrive.made.push_back(name);
+    }
     if (isNew && !folder.entries.empty()) {
         TakeSet(folder, at, set);
         file.firstEntry = at, file.setSize = set;

@@ -87,6 +87,7 @@ struct FakeDrive {
     std::map<std::string, FakeFile> files;
     std::map<std::string, FakeFolder> folders;
     std::vector<std::string> openOrder;
+    std::vector<std::string> made; // files created, in turn
     std::vector<std::string> deleted;
     std::vector<unsigned> requests; // sector counts asked by each write
     int opens = 0;
