@@ -34,8 +34,6 @@
 #include "frame/handshake.h"
 #include "frame/run_signals.h"
 #include "frame/run_state.h"
-#include "ui/control_ids.h"
-#include "ui/gauge.h"
 #include "ui/message_log.h"
 
 WorkerFields gWorker;
@@ -290,7 +288,6 @@ FillEnd FillFreeSpace(bool quiet = false) {
         }
         if (!quiet) {
             unsigned percent = ProgressPercent(gWorker.totalSectors, gWorker.remainingSectors);
-            DrawGauge(percent, 100, 'W');
             SignalFillProgress(percent);
             ShowStepStatus(kStepFill, gWorker.writtenSectors, gWorker.remainingSectors);
         }
@@ -347,15 +344,10 @@ JobOutcome ConcludeFill(FillEnd end) {
     gWorker.fillListTail = nullptr;
     if (end == kFillComplete && left == 0) {
         LogLine("Operation succeeded");
-        DrawGauge(100, 100, 'W');
-        HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
-        EnableWindow(GetDlgItem(window, IDC_QUIT_BUTTON), TRUE);
-        EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), FALSE);
         return kJobSucceeded;
     }
     if (end == kFillStopped) {
         LogLine("Operation was stopped");
-        DrawGauge(50, 100, 'E');
         return kJobStopped;
     }
     HoldFailure(); // the files that stay were named already
@@ -469,7 +461,9 @@ JobOutcome RunCleaningJob() {
         gWorker.writeBuffer = nullptr;
     }
     ShowRunSummary(outcome, gWorker.writtenSectors * kSectorSize);
-    SignalRunEnds(outcome == kJobSucceeded);
+    SignalRunEnds(outcome == kJobSucceeded ? kRunSucceeded
+                  : outcome == kJobStopped ? kRunStopped
+                                           : kRunFailed);
     return outcome;
 }
 

@@ -6,6 +6,8 @@
 #include <shobjidl.h>
 
 #include "frame/run_state.h"
+#include "ui/control_ids.h"
+#include "ui/gauge.h"
 
 namespace {
 
@@ -92,6 +94,7 @@ void SignalRunBegins() {
 }
 
 void SignalFillProgress(unsigned percent) {
+    DrawGauge(percent, 100, 'W'); // it draws only when the band changes
     // Called once per 128 KiB written: the button changes a hundred times.
     if (percent != gShownPercent) {
         gShownPercent = percent;
@@ -103,9 +106,16 @@ void SignalLaterSteps() {
     ShowOnButton(TBPF_INDETERMINATE, 0);
 }
 
-void SignalRunEnds(bool succeeded) {
-    ShowOnButton(succeeded ? TBPF_NOPROGRESS : TBPF_ERROR, 100);
+void SignalRunEnds(RunEnd end) {
     HWND window = gRunState.dialogWindow.load(std::memory_order_relaxed);
+    if (end == kRunSucceeded) {
+        DrawGauge(100, 100, 'W');
+        EnableWindow(GetDlgItem(window, IDC_QUIT_BUTTON), TRUE);
+        EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), FALSE);
+    } else if (end == kRunStopped) {
+        DrawGauge(50, 100, 'E');
+    }
+    ShowOnButton(end == kRunSucceeded ? TBPF_NOPROGRESS : TBPF_ERROR, 100);
     if (window != nullptr && GetForegroundWindow() != window) {
         FLASHWINFO flash = {sizeof flash, window, FLASHW_TRAY | FLASHW_TIMERNOFG, 0, 0};
         FlashWindowEx(&flash);

@@ -12,6 +12,7 @@
 
 #include <windows.h>
 
+#include "frame/run_signals.h"
 #include "frame/run_state.h"
 #include "scripts/driver/window_reader.h"
 #include "test_support.h"
@@ -576,11 +577,11 @@ TEST_F(MainDialogTest, AtTheScreenScaleEveryTextFits) {
 DWORD WINAPI GaugeRun(void*) {
     for (unsigned percent = 0; percent < 40; ++percent) {
         for (int pass = 0; pass < 200; ++pass) {
-            DrawGauge(percent, 100, 'W');
+            SignalFillProgress(percent);
         }
         Sleep(10);
     }
-    DrawGauge(50, 100, 'E'); // a stop
+    SignalRunEnds(kRunStopped);
     return 0;
 }
 
@@ -624,6 +625,13 @@ TEST_F(MainDialogTest, GaugeIsPaintedAndSurvivesBeingCovered) {
     EXPECT_EQ(during[w / 4], red);
     EXPECT_NE(during[w * 3 / 4], red) << "right of the fill is not painted";
     EXPECT_NE(Pixels(window, top - 5, w / 4, w / 4 + 1)[0], red) << "nothing above the band";
+    // A success: the band full and green, Quit to press and Stop off.
+    EnableWindow(GetDlgItem(window, IDC_STOP_BUTTON), TRUE); // as during a run
+    EnableWindow(GetDlgItem(window, IDC_QUIT_BUTTON), FALSE);
+    SignalRunEnds(kRunSucceeded);
+    PumpMessages(100);
+    EXPECT_EQ(Pixels(window, y, w - 4, w - 3)[0], green);
+    EXPECT_EQ(ButtonState(window).substr(1, 2), "01");
 }
 
 } // namespace

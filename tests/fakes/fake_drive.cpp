@@ -11,21 +11,15 @@
 #include "engine/free_space.h"
 #include "frame/run_signals.h"
 #include "frame/run_state.h"
-#include "ui/gauge.h"
 #include "ui/message_log.h"
 
 FakeDrive gFakeDrive;
 std::vector<std::string> gLoggedLines;
-std::vector<GaugeCall> gGaugeCalls;
 std::vector<StatusCall> gStatusLines;
 std::vector<std::string> gSignals;
 
 void AddLogLine(const char* text) {
     gLoggedLines.push_back(text);
-}
-
-void DrawGauge(unsigned value, unsigned maximum, char letter) {
-    gGaugeCalls.push_back({value, maximum, letter});
 }
 
 void ShowStatusLine(const char* text) {
@@ -44,8 +38,8 @@ void SignalLaterSteps() {
     gSignals.push_back("later");
 }
 
-void SignalRunEnds(bool succeeded) {
-    gSignals.push_back(succeeded ? "succeeded" : "failed");
+void SignalRunEnds(RunEnd end) {
+    gSignals.push_back(end == kRunSucceeded ? "succeeded" : end == kRunStopped ? "stopped" : "failed");
 }
 
 DWORD ClockMilliseconds() {

@@ -120,19 +120,14 @@ struct FakeDrive {
 
 extern FakeDrive gFakeDrive;
 
-struct GaugeCall {
-    unsigned value, maximum;
-    char letter;
-};
 extern std::vector<std::string> gLoggedLines;
-extern std::vector<GaugeCall> gGaugeCalls;
 struct StatusCall {
     std::string text;
     DWORD at;
 };
 extern std::vector<StatusCall> gStatusLines;
-// What the run told Windows: "begins", the fill's percent, "later", and
-// "succeeded" or "failed".
+// What the run told its window and Windows: "begins", the fill's percent,
+// "later", and "succeeded", "stopped" or "failed".
 extern std::vector<std::string> gSignals;
 
 #endif
