@@ -29,8 +29,7 @@ bool StopRequested() {
 
 // Once a drive is gone, every path of it is "not found".
 bool DriveIsThere() {
-    unsigned long long free = 0;
-    return QueryFreeBytes(gWorker.rootPath, &free);
+    return DriveOfPathIsThere(gWorker.rootPath);
 }
 
 enum Entry { kEntryTaken, kEntryNoData, kEntryFull, kEntryTooLong, kEntryEnds };
@@ -197,7 +196,9 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
         return kFillComplete;
     }
     LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
-    FillFileNode* top = IsFolderNode(gWorker.fillListHead) ? gWorker.fillListHead : nullptr;
+    // Neither the folder nor a fill file was made where the root's index was full on a full drive.
+    FillFileNode* head = gWorker.fillListHead;
+    FillFileNode* top = head != nullptr && IsFolderNode(head) ? head : nullptr;
     FillFileNode* last = gWorker.fillListTail;
     FillEnd end = TakeRecords(top != nullptr ? top->Name : gWorker.rootPath, top != nullptr ? 1 : -1);
     if (end == kFillComplete && top != nullptr && gWorker.records == 1) {

@@ -283,6 +283,9 @@ const Row kRows[] = {
      [] { gFakeDrive.fileSystem = "exFAT", gFakeDrive.folders["E:\\"].entries = "kkkk";
           gFakeDrive.folders["E:\\docs\\"].entries = "k...k"; },
      kJobSucceeded, {"AAA"}, {kNamesStart, "1 free entries of folders were overwritten", kSucceeded}, {}},
+    {"NTFS, a full stick whose root's index is full: neither the records' folder nor a fill file is made",
+     [] { gFakeDrive.fileSystem = "NTFS", gFakeDrive.freeRecords = 0, gFakeDrive.folders["E:\\"].ntfsRoom = 0; },
+     kJobSucceeded, {"AAA"}, {kRecordsStart, "0 free records of the file table were overwritten", kSucceeded}, {}},
     {"a diskette whose root holds all the entries it can, with free space: the user is told why nothing is written",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "FAT", gFakeDrive.folders["E:\\"].fixed = true; },
      kJobFailed, {"AAA"}, {"The root folder of drive E: has no room for another file, so its free space cannot be "
