@@ -71,6 +71,10 @@ run_tessarine() { # preset drive-label round ("warm-up": not recorded)
   "$loader" "$bin/tools/tdriver.exe" click "$w" 105 >/dev/null
   wait "$pid"
   [ "$3" = warm-up ] && return
+  if [ -z "$out" ]; then # Wine's loader can die as the stopwatch starts (seen with the 32-bit build)
+    echo "bench: the stopwatch of $1 gave nothing in round $3: that round is left out"
+    return
+  fi
   set -- "$1" "$2" "$3" $out # succeeded S ended S ping_median_us U ping_max_us U
   record "$2" "tessarine-$1" "$seconds" "$3"
   echo "$2|tessarine-$1|${9}|${11}" >>"$RAW/pings.txt"
