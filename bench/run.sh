@@ -40,6 +40,7 @@ only() { [[ " $ONLY " == *" $1 "* ]]; }
 DIR="$TESS_MNT/drive"
 RAW="$TESS_TMP/raw"
 mkdir -p "$RAW"
+tess_on_exit "mkdir -p '$here/build/bench-raw'; cp '$RAW'/*.txt '$here/build/bench-raw/'" # kept, whatever the end
 for f in timings pings stops steps records leftovers names checks; do : >"$RAW/$f.txt"; done
 
 record() { echo "$1|$2|$3|$4" >>"$RAW/timings.txt"; } # drive contender seconds round
@@ -59,11 +60,18 @@ watch_end() { # prints the run's seconds
 run_tessarine() { # preset drive-label round ("warm-up": not recorded)
   local bin="$here/build/$1" loader w out seconds
   loader=$(tess_wine_loader "$bin/Tessarine.exe")
-  "$loader" "$bin/Tessarine.exe" g: >/dev/null 2>&1 &
-  local pid=$!
+  local pid try
   # A first window under a fresh wineserver can be slow to show: a run here once missed 30 s.
-  w=$("$loader" "$bin/tools/tdriver.exe" wait-windows 1 90000 | tr -d '\r' | head -1)
-  [ -n "$w" ] || { echo "bench: Tessarine's window did not appear"; exit 1; }
+  # On a loaded machine a start can fail outright: one more.
+  for try in 1 2; do
+    "$loader" "$bin/Tessarine.exe" g: >/dev/null 2>&1 &
+    pid=$!
+    w=$("$loader" "$bin/tools/tdriver.exe" wait-windows 1 90000 | tr -d '\r' | head -1)
+    [ -n "$w" ] && break
+    kill "$pid" 2>/dev/null; wait "$pid"
+    echo "bench: Tessarine's window did not appear (try $try)"
+  done
+  [ -n "$w" ] || exit 1
   warm_up
   watch_begin
   out=$("$loader" "$bin/bench/watch.exe" run "$w" g: 900000 | tr -d '\r')
