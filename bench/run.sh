@@ -111,7 +111,7 @@ run_dd() { # drive-label round
 run_steps() { # drive-label
   warm_up
   "$WINE64" "$here/build/win64/bench/clean_drive.exe" g: 2>&1 >/dev/null | tr -d '\r' |
-    awk -v label="$1" '/Creating file/ {if (!c) c = $1; created = 1; next}
+    awk -v label="$1" '/ status / {next} /Creating file/ {if (!c) c = $1; created = 1; next}
       created && !after {after = $1}
       /Cleaning the names/ {n0 = $1} / free entries of folders were overwritten/ {n1 = $1}
       /Operation succeeded/ {printf "%s|%.3f|%.3f|%.3f|%.3f\n", label, after - c, n0 - after, n1 - n0, $1 - n1}' \
