@@ -75,7 +75,7 @@ Entry TakeEntry(const char* folder, unsigned length, What what, FillEnd* end) {
     bool dataNeeded = what == kRecordFile;
     bool taken = !dataNeeded || FileWrite(gWorker.writeBuffer, kRecordFillBytes, 1, gWorker.fillFile) == 1;
     if (!CloseFillFile(dataNeeded)) {
-        *end = FailPath("Error writing file [%s]", gWorker.fillListTail->Name);
+        *end = FailFlush(gWorker.fillListTail->Name);
         return kEntryEnds;
     }
     return taken ? kEntryTaken : kEntryNoData;
@@ -316,9 +316,7 @@ FillEnd FlushFolderEntries(FillFileNode* before, FillEnd end) {
     if (gWorker.fillListTail == before || end != kFillComplete) {
         return end; // after a stop or a failure nothing is promised
     }
-    return FlushFillFile(gWorker.fillListTail->Name)
-               ? end
-               : FailPath("Error writing file [%s]", gWorker.fillListTail->Name);
+    return FlushFillFile(gWorker.fillListTail->Name) ? end : FailFlush(gWorker.fillListTail->Name);
 }
 
 // The rounds in folder and, where names are kept in sets of entries, the
@@ -415,7 +413,7 @@ FillEnd MakeHolder(FillFileNode* largest, long long bytes, FillFileNode** holder
         FileClose(file);
     }
     if (!cut) {
-        return FailPath("Error writing file [%s]", largest->Name);
+        return FailFlush(largest->Name);
     }
     Start made = StartFillFile(folder, length, false, true);
     DWORD error = GetLastError();

@@ -51,8 +51,8 @@ void LogLine(const char* format, ...) {
 
 namespace {
 
-// A held line gives way to a later failure's, told at once.
-void HoldFailure() {
+// Logs the held line, if any: it gives way to a later failure's, or the run ends.
+void TellHeldFailure() {
     if (gWorker.failure[0] != '\0') {
         for (char *line = gWorker.failure, *end; line != nullptr; line = end != nullptr ? end + 1 : nullptr) {
             end = strchr(line, '\n');
@@ -68,7 +68,7 @@ void HoldFailure() {
 } // namespace
 
 FillEnd Fail(const char* format, ...) {
-    HoldFailure();
+    TellHeldFailure();
     va_list arguments;
     va_start(arguments, format);
     vsnprintf(gWorker.failure, sizeof gWorker.failure, format, arguments);
@@ -77,9 +77,17 @@ FillEnd Fail(const char* format, ...) {
 }
 
 FillEnd FailPath(const char* format, const char* path) {
-    HoldFailure();
+    TellHeldFailure();
     FormatPathLine(format, path, gWorker.failure, sizeof gWorker.failure);
     return kFillFailed;
+}
+
+FillEnd FailFlush(const char* path) {
+    return FailPath("Error writing file [%s]", path);
+}
+
+FillEnd FailUnwritable(long long sectors) {
+    return Fail("%I64i sectors of free space could not be written", sectors);
 }
 
 FillEnd FailDriveGone() {
@@ -255,7 +263,7 @@ bool RecoverFromEmptyWrite(FillEnd* end) {
         return false;
     }
     if (gWorker.sectorsInFile == 0) {
-        *end = Fail("%I64i sectors of free space could not be written", freeSectors);
+        *end = FailUnwritable(freeSectors);
         return false;
     }
     return ChangeFillFile(end);
@@ -270,9 +278,7 @@ FillEnd FillFreeSpace(bool quiet = false) {
         long long left = SectorsLeft(gWorker.remainingSectors, gWorker.writtenSectors, gWorker.writeLimit);
         if (left <= 0) {
             // The write limit is reached: what is still free was not written.
-            return MeasureWhatIsLeft(&end)
-                       ? Fail("%I64i sectors of free space could not be written", FreeSectors())
-                       : end;
+            return MeasureWhatIsLeft(&end) ? FailUnwritable(FreeSectors()) : end;
         }
         unsigned asked = SectorsToAsk(left, gWorker.sectorsInFile);
         gRunState.workerBeat.fetch_add(1, std::memory_order_relaxed);
@@ -308,7 +314,7 @@ FillEnd FlushEarlierFillFiles(const FillFileNode* open) {
         }
         ShowStepStatus(kStepFlush, done++, total);
         if (!IsFolderNode(node) && !FlushFillFile(node->Name)) {
-            return FailPath("Error writing file [%s]", node->Name);
+            return FailFlush(node->Name);
         }
     }
     return kFillComplete;
@@ -326,7 +332,7 @@ JobOutcome ConcludeFill(FillEnd end) {
         ShowStepStatus(kStepFlush, 0, CountFillFiles(gWorker.fillListHead));
     }
     if (!CloseFillFile(end != kFillStopped)) {
-        end = end == kFillComplete ? FailPath("Error writing file [%s]", open->Name) : end;
+        end = end == kFillComplete ? FailFlush(open->Name) : end;
     } else if (end == kFillComplete) {
         end = FlushEarlierFillFiles(open);
     }
@@ -350,7 +356,7 @@ JobOutcome ConcludeFill(FillEnd end) {
         LogLine("Operation was stopped");
         return kJobStopped;
     }
-    HoldFailure(); // the files that stay were named already
+    TellHeldFailure(); // the files that stay were named already
     return kJobFailed;
 }
 
@@ -434,12 +440,12 @@ FillEnd WriteOnto(FillFileNode* node) {
     // A fill file begun here is the list's last, and node was closed unflushed.
     const FillFileNode* current = gWorker.fillListTail != tail ? gWorker.fillListTail : node;
     if (!CloseFillFile(true)) {
-        return FailPath("Error writing file [%s]", current->Name);
+        return FailFlush(current->Name);
     }
     for (const FillFileNode* other = node; current != node && other != current;
          other = other == node ? tail->Next : other->Next) {
         if (!FlushFillFile(other->Name)) { // node, then the files begun after it but the last
-            return FailPath("Error writing file [%s]", other->Name);
+            return FailFlush(other->Name);
         }
     }
     return kFillComplete;

@@ -65,6 +65,10 @@ FillEnd Fail(const char* format, ...);
 FillEnd FailPath(const char* format, const char* path);
 // The drive could not be measured: it is gone, or failing.
 FillEnd FailDriveGone();
+// A file whose zeros may not have reached the medium (a flush that failed).
+FillEnd FailFlush(const char* path);
+// Free space that no write takes.
+FillEnd FailUnwritable(long long sectors);
 
 // Closes the current fill file, flushed first unless told otherwise; false
 // when the flush failed.

@@ -94,10 +94,11 @@ void SignalRunBegins() {
 }
 
 void SignalFillProgress(unsigned percent) {
-    DrawGauge(percent, 100, 'W'); // it draws only when the band changes
-    // Called once per 128 KiB written: the button changes a hundred times.
+    // Called once per 128 KiB written: the band and the button change a
+    // hundred times, and a repaint draws the band from the stored percent.
     if (percent != gShownPercent) {
         gShownPercent = percent;
+        DrawGauge(percent, 100, 'W');
         ShowOnButton(TBPF_NORMAL, percent);
     }
 }
