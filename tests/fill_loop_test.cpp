@@ -169,12 +169,6 @@ const Row kRows[] = {
     {"worn flash: past its first 100 sectors it acknowledges writes and keeps its old contents",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.lostFrom = 100, gFakeDrive.lostTo = ~0ull; },
      kJobFailed, {"AAA"}, {kNotKept}, {}},
-    {"16 MiB and a sector lost in the middle of 8 GiB: a block of the sample falls in it",
-     [] { gFakeDrive.freeSectors = 4 * kOneFile + 4, gFakeDrive.lostFrom = kOneFile + 1234567;
-          gFakeDrive.lostTo = gFakeDrive.lostFrom + 32769; },
-     kJobFailed, {"AAA", "AAB", "AAC", "AAD", "AAE"}, {kNotKept}, {}},
-    {"the fill's last sector lost", [] { gFakeDrive.freeSectors = 2847, gFakeDrive.lostFrom = 2846, gFakeDrive.lostTo = 2847; },
-     kJobFailed, {"AAA"}, {kNotKept}, {}},
     {"a fill file that cannot be read back is named", [] { gFakeDrive.freeSectors = 2847, gFakeDrive.failReadAt = 2; },
      kJobFailed, {"AAA"}, {"Error reading file [" + Name("AAA") + "]"}, {}},
     {"no medium: nothing is opened", [] { gFakeDrive.present = false; },

@@ -418,32 +418,6 @@ TEST_F(MainDialogTest, CopiesTheSelectedLinesOfTheLog) {
     }
 }
 
-TEST_F(MainDialogTest, CopyDuringARunTakesWholeLinesAndHoldsUpNone) {
-    Open();
-    HWND log = GetDlgItem(window, IDC_LOG);
-    EmptyTheClipboard(); // before the first line nothing is copied
-    HANDLE worker = CreateThread(nullptr, 0, WorkerLines, nullptr, 0, nullptr);
-    std::vector<std::wstring> copies;
-    while (WaitForSingleObject(worker, 0) == WAIT_TIMEOUT) {
-        CtrlKey(log, 'A');
-        CtrlKey(log, 'C');
-        copies.push_back(Clipboard());
-        PumpMessages(30); // the worker goes on meanwhile
-    }
-    CloseHandle(worker);
-    ASSERT_GT(copies.size(), 2u);
-    for (const std::wstring& copy : copies) { // all the lines there were, each whole, in order
-        std::wstring expected;
-        for (size_t n = 0; expected.size() < copy.size(); ++n) {
-            expected += L"worker line " + std::to_wstring(n) + L"\r\n";
-        }
-        EXPECT_EQ(copy, expected);
-    }
-    Lines lines = LogLines(window);
-    ASSERT_EQ(lines.size(), 200u) << "every line of the worker's arrived";
-    EXPECT_EQ(lines.back(), "worker line 199");
-}
-
 // The screen's scale is read once per process: each scale is tried in a
 // process of its own (AtTheScreenScaleEveryTextFits), with
 // HKCU\Control Panel\Desktop\LogPixels set as the display settings set it.

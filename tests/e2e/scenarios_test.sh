@@ -105,7 +105,6 @@ a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check 
 the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
 worn flash, from near the start: the zeros are not kept, no success | faulty 48 lose-after=2000000 | list | ok yes wait check stop quit | last=Drive G: did not keep the zeros written to it: its free space may still hold deleted data state=01011 code=1 left=0
 worn flash, within the last 16 MiB of the fill | faulty 48 lose-after=44000000 | cmd | ok wait check stop quit | last=Drive g: did not keep the zeros written to it: its free space may still hold deleted data code=1 left=0
-failing flash: writes fail after 4 MB | faulty 16 fail-writes=4000000 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
 the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
 deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete (file|folder|[0-9]+ files in folder) \[G:\\.* state=01011 code=1

@@ -157,17 +157,25 @@ int FileSeek(HANDLE handle, DWORD, long long distance) { // from the start
     return file != nullptr ? (file->readBytes = static_cast<unsigned long long>(distance), 0) : -1;
 }
 
-HANDLE FileOpenUnbuffered(const char* name) {
+// An existing file opened for reading: past the cache (unbuffered), or by
+// this process alone (refused while another program has it in use).
+HANDLE OpenToRead(const char* name, bool unbuffered) {
     auto it = gFakeDrive.files.find(name);
-    if (!gFakeDrive.present || it == gFakeDrive.files.end() || it->second.folder) {
+    if (!gFakeDrive.present || it == gFakeDrive.files.end() || it->second.folder ||
+        (!unbuffered && it->second.inUse)) {
         return nullptr;
     }
     it->second.open = true;
+    it->second.flushed = it->second.flushed || !unbuffered; // nothing written
     it->second.readBytes = 0;
     HANDLE handle = NewHandle(name);
     gFakeDrive.unbuffered.resize(gFakeDrive.openOrder.size());
-    gFakeDrive.unbuffered.back() = true;
+    gFakeDrive.unbuffered.back() = unbuffered;
     return handle;
+}
+
+HANDLE FileOpenUnbuffered(const char* name) {
+    return OpenToRead(name, true);
 }
 
 void QueryFileSystemName(const char*, char* name, unsigned size) {
@@ -238,14 +246,7 @@ HANDLE FileOpen(const char* name, const char* mode) {
 }
 
 HANDLE FileOpenAlone(const char* name) {
-    auto it = gFakeDrive.files.find(name);
-    if (it == gFakeDrive.files.end() || it->second.inUse || it->second.folder) {
-        return nullptr;
-    }
-    it->second.open = true;
-    it->second.flushed = true; // nothing written
-    it->second.readBytes = 0;
-    return NewHandle(name);
+    return OpenToRead(name, false);
 }
 
 unsigned FileRead(void* buffer, unsigned size, unsigned count, HANDLE handle) {

@@ -1,7 +1,6 @@
 #!/usr/bin/python3
 """A drive that misbehaves on demand: a FUSE file system passing every call
 through to a folder, but for its faults. faultfs.py FOLDER MOUNTPOINT FAULT...
-  fail-writes=BYTES  writes fail (EIO) once BYTES were written
   fail-fsync         flushes to the medium fail (EIO)
   free-bias=BLOCKS   reports BLOCKS (4 KiB, negative: fewer) more free space
   refuse-delete      no file can be deleted (EACCES)
@@ -83,8 +82,6 @@ class FaultFS(Operations):
         return data
 
     def write(self, path, data, offset, fh):
-        if self.reached("fail-writes"):
-            _fail(errno.EIO)
         with self.mutex:
             self.throttle(len(data), 1)
             if self.reached("lose-after"):
