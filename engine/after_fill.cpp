@@ -148,7 +148,7 @@ FillEnd TakeRecords(const char* folder, long long most) {
 // The next folder of the records' tree after node, breadth first: a folder's
 // folders follow it on the list.
 FillFileNode* NextFolder(FillFileNode* node) {
-    for (node = node->Next; node != nullptr && !IsFolderNode(node); node = node->Next) {
+    for (node = node->Next; node != nullptr && node->Kind != kFolderKind; node = node->Next) {
     }
     return node;
 }
@@ -198,7 +198,7 @@ FillEnd CleanFreeRecords(const char* fileSystem) {
     LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
     // Neither the folder nor a fill file was made where the root's index was full on a full drive.
     FillFileNode* head = gWorker.fillListHead;
-    FillFileNode* top = head != nullptr && IsFolderNode(head) ? head : nullptr;
+    FillFileNode* top = head != nullptr && head->Kind == kFolderKind ? head : nullptr;
     FillFileNode* last = gWorker.fillListTail;
     FillEnd end = TakeRecords(top != nullptr ? top->Name : gWorker.rootPath, top != nullptr ? 1 : -1);
     if (end == kFillComplete && top != nullptr && gWorker.records == 1) {
@@ -339,7 +339,7 @@ bool GoesOn(FillEnd end) {
 // The root's fill files, whose sets were put into its free runs while it
 // still had some.
 bool IsRootFillFile(const FillFileNode* node) {
-    return IsFillFileNode(node) && strchr(node->Name + 3, '\\') == nullptr;
+    return node->Kind == kFillFileKind && strchr(node->Name + 3, '\\') == nullptr;
 }
 
 // A small file of the names step whose set took its run whole: any but a
@@ -347,7 +347,7 @@ bool IsRootFillFile(const FillFileNode* node) {
 FillFileNode* WholeRunFile(FillFileNode** previous) {
     *previous = nullptr;
     for (FillFileNode* node = gWorker.fillListHead; node != nullptr; *previous = node, node = node->Next) {
-        if (!IsFolderNode(node) && !IsFillFileNode(node) &&
+        if (node->Kind == kSmallFileKind &&
             strlen(strrchr(node->Name, '\\') + 1) < NameLength(0)) {
             return node;
         }

@@ -163,6 +163,7 @@ Start StartFillFile(const char* folder, unsigned nameLength, bool announce, bool
             asFolder ? FolderDelete(path) : FileDelete(path, false);
             return {kNoNode, path};
         }
+        node->Kind = asFolder ? kFolderKind : fresh ? kSmallFileKind : kFillFileKind;
         (gWorker.fillListTail == nullptr ? gWorker.fillListHead : gWorker.fillListTail->Next) = node;
         gWorker.fillListTail = node;
         return {kStarted, path};
@@ -190,6 +191,7 @@ bool DeleteFillFileNow(FillFileNode* previous, FillFileNode* node) {
     if (alone == nullptr) {
         return false;
     }
+    alone->Kind = node->Kind;
     DropFillFileNode(previous, node);
     return DeleteFillFiles(alone, false) == 0;
 }
@@ -313,7 +315,7 @@ FillEnd FlushEarlierFillFiles(const FillFileNode* open) {
             continue;
         }
         ShowStepStatus(kStepFlush, done++, total);
-        if (!IsFolderNode(node) && !FlushFillFile(node->Name)) {
+        if (node->Kind != kFolderKind && !FlushFillFile(node->Name)) {
             return FailFlush(node->Name);
         }
     }
@@ -407,7 +409,7 @@ JobOutcome CleanDrive() {
 FillEnd TopUpFreedSpace() {
     bool folders = false; // only a folder holds any of the free space, but for one made of the fill's zeros
     for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
-        folders = folders || (IsFolderNode(node) && !node->Holder);
+        folders = folders || (node->Kind == kFolderKind && !node->Holder);
     }
     FillFileNode* tail = nullptr;
     if (!folders) {

@@ -155,6 +155,7 @@ FillFileNode* NewFillFileNode(const char* path) {
     node->Left = false;
     node->Pending = false;
     node->Holder = false;
+    node->Kind = kFillFileKind;
     return node;
 }
 
@@ -183,31 +184,12 @@ void ReportLeft(char* path, unsigned count) {
 
 } // namespace
 
-bool IsFolderNode(const FillFileNode* node) {
-    size_t length = strlen(node->Name);
-    return length != 0 && node->Name[length - 1] == '\\';
-}
-
 unsigned CountFillFiles(const FillFileNode* first) {
     unsigned count = 0;
     for (; first != nullptr; first = first->Next) {
         ++count;
     }
     return count;
-}
-
-namespace {
-
-// A small file of the steps after the fill: a padded name, in any folder.
-bool IsSmallFile(const FillFileNode* node) {
-    const char* name = strrchr(node->Name, '\\');
-    return name != nullptr && IsPaddedName(name + 1);
-}
-
-} // namespace
-
-bool IsFillFileNode(const FillFileNode* node) {
-    return !IsFolderNode(node) && !IsSmallFile(node);
 }
 
 namespace {
@@ -316,7 +298,7 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     FillFileNode* folders = nullptr;
     for (FillFileNode** at = &first; *at != nullptr;) {
         FillFileNode* node = *at;
-        if (IsFolderNode(node)) {
+        if (node->Kind == kFolderKind) {
             *at = node->Next;
             node->Next = folders;
             folders = node;
@@ -328,9 +310,9 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     char* lastLeft = nullptr; // the path of the last file that stays
     while (first != nullptr) {
         // The fill files of a folder together, or its small files.
-        bool small = IsSmallFile(first);
+        bool small = first->Kind == kSmallFileKind;
         FillFileNode* end = first->Next;
-        while (end != nullptr && IsSmallFile(end) == small && InOneFolder(first->Name, end->Name)) {
+        while (end != nullptr && (end->Kind == kSmallFileKind) == small && InOneFolder(first->Name, end->Name)) {
             end = end->Next;
         }
         for (FillFileNode* node = first; node != end; node = node->Next) {
@@ -375,7 +357,7 @@ unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progres
     *tail = nullptr;
     for (FillFileNode** at = head; *at != nullptr;) {
         FillFileNode* node = *at;
-        if (!IsFillFileNode(node) && !node->Holder) {
+        if (node->Kind != kFillFileKind && !node->Holder) {
             *at = node->Next;
             node->Next = nullptr;
             *ownEnd = node;

@@ -2,12 +2,18 @@
 #ifndef TESSARINE_ENGINE_FILL_FILES_H
 #define TESSARINE_ENGINE_FILL_FILES_H
 
+// What a node stands for, set by whoever made the file or found it: a fill
+// file, a small file of the steps after the fill (or an earlier run's), or a
+// folder of the run's own.
+enum NodeKind : unsigned char { kFillFileKind, kSmallFileKind, kFolderKind };
+
 struct FillFileNode {
     char* Name; // full path, owned by the node; a folder's ends in a backslash
     FillFileNode* Next;
-    bool Left;    // still on the drive after its deletion
-    bool Pending; // its deletion was taken (or refused for now): it may yet go
-    bool Holder;  // a folder of the run's own that holds its fill files
+    bool Left;     // still on the drive after its deletion
+    bool Pending;  // its deletion was taken (or refused for now): it may yet go
+    bool Holder;   // a folder of the run's own that holds its fill files
+    NodeKind Kind; // a fill file unless its maker says otherwise
 };
 
 // kNameCount: the counter's names, AAA to ZZZ.
@@ -52,7 +58,8 @@ Leftover LeftoverOf(const char* name, unsigned long long size, bool whereFillFil
 // Forgets the last name, so the next call starts at "AAA" again.
 void ResetTempNames();
 
-// A node holding its own copy of path; null when memory runs out.
+// A node holding its own copy of path, of a fill file; null when memory runs
+// out.
 FillFileNode* NewFillFileNode(const char* path);
 
 // Deletes the file of every node from first on, in list order, then the
@@ -68,13 +75,6 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress);
 // hold them) in their order; *tail is set to the last fill file (null for
 // none). Returns the number left.
 unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progress);
-
-// A folder of the run's own: its path ends in a backslash.
-bool IsFolderNode(const FillFileNode* node);
-
-// A fill file of the root, neither a folder of the run's own nor a small file
-// of the steps after the fill.
-bool IsFillFileNode(const FillFileNode* node);
 
 unsigned CountFillFiles(const FillFileNode* first);
 

@@ -56,9 +56,10 @@ bool HoldsFillFiles(const char* folder) {
     return LeftoverOf(name, 0, false) == kEntryLeftover;
 }
 
-void Push(const char* path, FillFileNode** list) {
+void Push(const char* path, FillFileNode** list, NodeKind kind = kFolderKind) {
     FillFileNode* node = NewFillFileNode(path);
     if (node != nullptr) { // without memory, the file stays: that is safe
+        node->Kind = kind;
         node->Next = *list;
         *list = node;
     }
@@ -86,7 +87,8 @@ bool ListFolder(const char* folder, bool holdsFillFiles, FillFileNode** pending,
             }
             continue;
         }
-        if (LeftoverOf(entry.name, entry.size, holdsFillFiles) == kNotALeftover) {
+        Leftover leftover = LeftoverOf(entry.name, entry.size, holdsFillFiles);
+        if (leftover == kNotALeftover) {
             continue;
         }
         HANDLE file = FileOpenAlone(path);
@@ -97,7 +99,7 @@ bool ListFolder(const char* folder, bool holdsFillFiles, FillFileNode** pending,
         FileClose(file);
         stopped = contents == kStopped;
         if (contents == kAllZeros) {
-            Push(path, found);
+            Push(path, found, leftover == kEntryLeftover ? kSmallFileKind : kFillFileKind);
         } else if (contents == kNotZeros) {
             LogPathLine("File [%s] is not a fill file: left as it is", path);
         } else if (contents == kUnreadable) {

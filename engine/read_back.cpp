@@ -70,7 +70,7 @@ FillEnd CheckWhatTheDriveKept() {
     ShowStepStatus(kStepCheck, 0, static_cast<long long>(totalMb));
     for (const FillFileNode* node = gWorker.fillListHead; node != nullptr && end == kFillComplete;
          node = node->Next) {
-        if (!IsFillFileNode(node)) {
+        if (node->Kind != kFillFileKind) {
             continue;
         }
         HANDLE file = FileOpenUnbuffered(node->Name);
