@@ -347,8 +347,7 @@ bool IsRootFillFile(const FillFileNode* node) {
 FillFileNode* WholeRunFile(FillFileNode** previous) {
     *previous = nullptr;
     for (FillFileNode* node = gWorker.fillListHead; node != nullptr; *previous = node, node = node->Next) {
-        if (node->Kind == kSmallFileKind &&
-            strlen(strrchr(node->Name, '\\') + 1) < NameLength(0)) {
+        if (node->Kind == kSmallFileKind && strlen(strrchr(node->Name, '\\') + 1) < NameLength(0)) {
             return node;
         }
     }

@@ -312,7 +312,8 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
         // The fill files of a folder together, or its small files.
         bool small = first->Kind == kSmallFileKind;
         FillFileNode* end = first->Next;
-        while (end != nullptr && (end->Kind == kSmallFileKind) == small && InOneFolder(first->Name, end->Name)) {
+        while (end != nullptr && (end->Kind == kSmallFileKind) == small &&
+               InOneFolder(first->Name, end->Name)) {
             end = end->Next;
         }
         for (FillFileNode* node = first; node != end; node = node->Next) {
