@@ -183,42 +183,6 @@ FillEnd DeleteRecordsTree(FillFileNode* last) {
 
 // NTFS keeps the contents of a small file inside the file's record in its file
 // table, and a deleted file's record is free for reuse but is not free space.
-// Once the free clusters are full, small fill files of zeros take the free
-// records: in the tree of folders under the folder made before the fill
-// (MakeFolderForRecords), where no index is full, or in the root where that
-// folder could not be made. The first small file tells whether the drive
-// keeps its data in the record: Wine names every drive NTFS, and on tmpfs,
-// where a folder needs no block, the tree would grow without end. The step
-// comes before the names of deleted files, whose refusals could cost free
-// records that still hold what they held.
-FillEnd CleanFreeRecords(const char* fileSystem) {
-    if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
-        return kFillComplete;
-    }
-    LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
-    // Neither the folder nor a fill file was made where the root's index was full on a full drive.
-    FillFileNode* head = gWorker.fillListHead;
-    FillFileNode* top = head != nullptr && head->Kind == kFolderKind ? head : nullptr;
-    FillFileNode* last = gWorker.fillListTail;
-    FillEnd end = TakeRecords(top != nullptr ? top->Name : gWorker.rootPath, top != nullptr ? 1 : -1);
-    if (end == kFillComplete && top != nullptr && gWorker.records == 1) {
-        end = GrowRecordsTree(top, last);
-    }
-    LogLine("%I64i free records of the file table were overwritten", gWorker.records);
-    if (end == kFillComplete && top != nullptr && gWorker.records == 0) {
-        // No data in a record: the folder goes before the names step, with
-        // the entries it took from a free run of its folder (exFAT puts a
-        // name where it fits, leaving the rest of the run to a deleted
-        // name's pieces) and the block it took from the free space.
-        gWorker.namesInSets = true;
-        return TopUpFreedSpace();
-    }
-    if (end == kFillComplete && top != nullptr && last->Next != nullptr) {
-        end = DeleteRecordsTree(last);
-    }
-    return end;
-}
-
 // Name lengths, longest first: exFAT keeps a name in a set of entries, one
 // per 15 characters and two more, and a free run that is shorter than a set
 // takes no file; a deleted long name leaves a long run. The last is the
@@ -540,9 +504,61 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
     return end;
 }
 
+} // namespace
+
+// The root's index may be full once the drive is: it can grow only into free
+// space. So the folder that takes the free records the root has no room for
+// is made before the fill, named as the first fill file, padded; the fill
+// then takes that name unpadded. Where it cannot be made, the fill tells why.
+void MakeFolderForRecords() {
+    if (!KeepsSmallFilesInItsFileTable(gWorker.fileSystem)) {
+        return;
+    }
+    StartFillFile(gWorker.rootPath, kEntryNameLength, false,
+                  true); // where it is not made, the fill tells why
+    ResetTempNames();
+}
+
+// Once the free clusters are full, small fill files of zeros take the free
+// records: in the tree of folders under the folder made before the fill
+// (MakeFolderForRecords), where no index is full, or in the root where that
+// folder could not be made. The first small file tells whether the drive
+// keeps its data in the record: Wine names every drive NTFS, and on tmpfs,
+// where a folder needs no block, the tree would grow without end. The step
+// comes before the names of deleted files, whose refusals could cost free
+// records that still hold what they held.
+FillEnd CleanFreeRecords() {
+    if (!KeepsSmallFilesInItsFileTable(gWorker.fileSystem)) {
+        return kFillComplete;
+    }
+    LogLine("Cleaning the free records of the file table on drive %s", gRunState.selectedDrive);
+    // Neither the folder nor a fill file was made where the root's index was full on a full drive.
+    FillFileNode* head = gWorker.fillListHead;
+    FillFileNode* top = head != nullptr && head->Kind == kFolderKind ? head : nullptr;
+    FillFileNode* last = gWorker.fillListTail;
+    FillEnd end = TakeRecords(top != nullptr ? top->Name : gWorker.rootPath, top != nullptr ? 1 : -1);
+    if (end == kFillComplete && top != nullptr && gWorker.records == 1) {
+        end = GrowRecordsTree(top, last);
+    }
+    LogLine("%I64i free records of the file table were overwritten", gWorker.records);
+    if (end == kFillComplete && top != nullptr && gWorker.records == 0) {
+        // No data in a record: the folder goes before the names step, with
+        // the entries it took from a free run of its folder (exFAT puts a
+        // name where it fits, leaving the rest of the run to a deleted
+        // name's pieces) and the block it took from the free space.
+        gWorker.namesInSets = true;
+        return TopUpFreedSpace();
+    }
+    if (end == kFillComplete && top != nullptr && last->Next != nullptr) {
+        end = DeleteRecordsTree(last);
+    }
+    return end;
+}
+
 // Every folder of the drive, depth first, from a stack on the heap: the
 // worker's own stack is small.
-FillEnd CleanFolderEntries(const char* fileSystem) {
+FillEnd CleanFolderEntries() {
+    const char* fileSystem = gWorker.fileSystem;
     LogLine("Cleaning the names of deleted files on drive %s", gRunState.selectedDrive);
     // FAT's shortest names take one entry each: nothing is left between
     // them. Wine names every drive NTFS, exFAT among them.
@@ -565,28 +581,4 @@ FillEnd CleanFolderEntries(const char* fileSystem) {
     }
     LogLine("%I64i free entries of folders were overwritten", gWorker.entries);
     return end;
-}
-
-} // namespace
-
-// The root's index may be full once the drive is: it can grow only into free
-// space. So the folder that takes the free records the root has no room for
-// is made before the fill, named as the first fill file, padded; the fill
-// then takes that name unpadded. Where it cannot be made, the fill tells why.
-void MakeFolderForRecords() {
-    char fileSystem[32];
-    QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
-    if (!KeepsSmallFilesInItsFileTable(fileSystem)) {
-        return;
-    }
-    StartFillFile(gWorker.rootPath, kEntryNameLength, false,
-                  true); // where it is not made, the fill tells why
-    ResetTempNames();
-}
-
-FillEnd CleanAfterFill() {
-    char fileSystem[32];
-    QueryFileSystemName(gWorker.rootPath, fileSystem, sizeof fileSystem);
-    FillEnd end = CleanFreeRecords(fileSystem);
-    return end == kFillComplete ? CleanFolderEntries(fileSystem) : end;
 }

@@ -338,14 +338,11 @@ JobOutcome ConcludeFill(FillEnd end) {
     } else if (end == kFillComplete) {
         end = FlushEarlierFillFiles(open);
     }
-    if (end == kFillComplete) {
-        end = CheckWhatTheDriveKept();
-    }
-    if (end == kFillComplete) {
-        end = CleanAfterFill();
-    }
-    if (end == kFillComplete) {
-        end = TopUpFreedSpace();
+    // The steps after the fill, in turn: each only after a complete one.
+    static FillEnd (*const kSteps[])() = {CheckWhatTheDriveKept, CleanFreeRecords, CleanFolderEntries,
+                                          TopUpFreedSpace};
+    for (auto step : kSteps) {
+        end = end == kFillComplete ? step() : end;
     }
     unsigned left = DeleteFillFiles(gWorker.fillListHead, true);
     gWorker.fillListHead = nullptr;
@@ -378,6 +375,7 @@ JobOutcome CleanDrive() {
             static_cast<long long>(gWorker.totalSectors));
     gWorker.remainingSectors = static_cast<long long>(gWorker.totalSectors);
     gWorker.writeLimit = WriteLimit(gWorker.totalSectors);
+    QueryFileSystemName(gWorker.rootPath, gWorker.fileSystem, sizeof gWorker.fileSystem);
     MakeFolderForRecords();
     Start first = StartFillFile(gWorker.rootPath, 0, true);
     if (first.how == kStarted) {

@@ -38,6 +38,8 @@ struct WorkerFields {
     // holds it: exFAT, and a drive named NTFS that keeps no data in a record
     // (Wine names exFAT so).
     bool namesInSets;
+    // The drive's file system, as Windows names it (Wine: "NTFS" for most).
+    char fileSystem[32];
 };
 
 extern WorkerFields gWorker;
@@ -119,8 +121,11 @@ FillEnd WriteOnto(FillFileNode* node);
 // the root's index will have no room for.
 void MakeFolderForRecords();
 
-// The steps after a complete fill: NTFS's free records, then the free
-// entries of every folder.
-FillEnd CleanAfterFill();
+// After a complete fill, on a drive that keeps small files in its file
+// table: its free records, taken by small files of zeros.
+FillEnd CleanFreeRecords();
+
+// Then the free entries of every folder, where the names of deleted files lie.
+FillEnd CleanFolderEntries();
 
 #endif
