@@ -13,6 +13,7 @@
 #include <string.h>
 
 #include "engine/file_access.h"
+#include "engine/folder_walk.h"
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
 #include "engine/free_space.h"
@@ -468,7 +469,8 @@ FillEnd TakeEntriesBesideFillFiles() {
 
 // Puts the subfolders of folder on the stack; reparse points are never
 // followed: a junction or link on the drive may lead to another drive.
-FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
+FillEnd PushSubfolders(FolderWalk* walk) {
+    const char* folder = walk->current->Name;
     static char path[kMaxPathBytes + kMaxNameBytes];
     snprintf(path, sizeof path, "%s*", folder);
     FoundFile found;
@@ -484,24 +486,11 @@ FillEnd PushSubfolders(const char* folder, FillFileNode** pending) {
         return FolderEnd(folder,
                          ClassifyRefusal(error) == kFolderRefused ? kFillFolderRefused : kFillFolderFailed);
     }
-    FillEnd end = kFillComplete;
-    for (bool more = true; more; more = FileFindNext(find, &found)) {
-        // The run's own folders hold only its files.
-        if (!found.folder || found.reparse || strcmp(found.name, ".") == 0 || strcmp(found.name, "..") == 0 ||
-            LeftoverOf(found.name, 0, false) == kEntryLeftover ||
-            snprintf(path, sizeof path, "%s%s\\", folder, found.name) >= static_cast<int>(sizeof path)) {
-            continue;
-        }
-        FillFileNode* next = NewFillFileNode(path);
-        if (next == nullptr) {
-            end = Fail("Out of memory");
-            break;
-        }
-        next->Next = *pending;
-        *pending = next;
+    for (bool more = true; more && !walk->outOfMemory; more = FileFindNext(find, &found)) {
+        WalkInto(walk, found, false); // the run's own folders hold only its files
     }
     FileFindClose(find);
-    return end;
+    return walk->outOfMemory ? Fail("Out of memory") : kFillComplete;
 }
 
 } // namespace
@@ -563,19 +552,16 @@ FillEnd CleanFolderEntries() {
     // FAT's shortest names take one entry each: nothing is left between
     // them. Wine names every drive NTFS, exFAT among them.
     bool retile = strncmp(fileSystem, "FAT", 3) != 0;
-    FillFileNode* pending = NewFillFileNode(gWorker.rootPath);
-    FillEnd end = pending != nullptr ? kFillComplete : Fail("Out of memory");
-    while (pending != nullptr) {
-        FillFileNode* folder = pending;
-        pending = folder->Next;
+    FolderWalk walk;
+    WalkBegin(&walk, gWorker.rootPath);
+    FillEnd end = walk.outOfMemory ? Fail("Out of memory") : kFillComplete;
+    for (const char* folder; GoesOn(end) && (folder = WalkNext(&walk)) != nullptr;) {
         for (int step = 0; step < 2 && GoesOn(end); ++step) {
-            FillEnd done =
-                step == 0 ? FillFolderEntries(folder->Name, &retile) : PushSubfolders(folder->Name, &pending);
+            FillEnd done = step == 0 ? FillFolderEntries(folder, &retile) : PushSubfolders(&walk);
             end = done != kFillComplete ? done : end;
         }
-        free(folder->Name);
-        free(folder);
     }
+    WalkEnd(&walk);
     if (end == kFillComplete && (strcmp(fileSystem, "exFAT") == 0 || gWorker.namesInSets)) {
         end = TakeEntriesBesideFillFiles();
     }

@@ -10,6 +10,7 @@
 #include "engine/file_access.h"
 #include "engine/fill_files.h"
 #include "engine/fill_plan.h"
+#include "engine/folder_walk.h"
 #include "engine/job.h"
 #include "engine/path_text.h"
 #include "engine/run_status.h"
@@ -65,26 +66,26 @@ void Push(const char* path, FillFileNode** list, NodeKind kind = kFolderKind) {
     }
 }
 
-// The leftovers of one folder onto *found; its subfolders onto *pending,
-// and those of a run's own onto *own too.
-bool ListFolder(const char* folder, bool holdsFillFiles, FillFileNode** pending, FillFileNode** found,
-                FillFileNode** own, char* buffer) {
+// The leftovers of the walk's current folder onto *found; its subfolders
+// into the walk, and those of a run's own onto *own too.
+bool ListFolder(FolderWalk* walk, bool holdsFillFiles, FillFileNode** found, FillFileNode** own,
+                char* buffer) {
     static char path[kMaxPathBytes + kMaxNameBytes];
+    const char* folder = walk->current->Name;
     snprintf(path, sizeof path, "%s*", folder);
     FoundFile entry;
     HANDLE find = FileFindFirst(path, &entry);
     bool stopped = false;
     for (bool more = find != nullptr; more && !stopped; more = FileFindNext(find, &entry)) {
-        if (snprintf(path, sizeof path, "%s%s", folder, entry.name) >= static_cast<int>(sizeof path) - 1 ||
-            entry.reparse || strcmp(entry.name, ".") == 0 || strcmp(entry.name, "..") == 0) {
+        if (entry.folder) { // an earlier run's own folder may hold its fill files
+            const char* subfolder = WalkInto(walk, entry, true);
+            if (subfolder != nullptr && LeftoverOf(entry.name, 0, false) == kEntryLeftover) {
+                Push(subfolder, own);
+            }
             continue;
         }
-        if (entry.folder) {
-            strcat(path, "\\");
-            Push(path, pending);
-            if (LeftoverOf(entry.name, 0, false) == kEntryLeftover) {
-                Push(path, own);
-            }
+        if (entry.reparse ||
+            snprintf(path, sizeof path, "%s%s", folder, entry.name) >= static_cast<int>(sizeof path)) {
             continue;
         }
         Leftover leftover = LeftoverOf(entry.name, entry.size, holdsFillFiles);
@@ -115,17 +116,15 @@ bool ListFolder(const char* folder, bool holdsFillFiles, FillFileNode** pending,
 } // namespace
 
 bool ClearLeftovers(const char* rootPath, char* buffer) {
-    FillFileNode* pending = NewFillFileNode(rootPath);
+    FolderWalk walk;
+    WalkBegin(&walk, rootPath);  // without memory, nothing is cleared: that is safe
     FillFileNode* own = nullptr; // found after the folders that hold them
     bool stopped = false;
     unsigned long long folders = 0;
-    while (pending != nullptr) {
-        FillFileNode* folder = pending;
-        pending = folder->Next;
+    for (const char* folder; !stopped && (folder = WalkNext(&walk)) != nullptr;) {
         ShowStepStatus(kStepLeftovers, ++folders, 0);
         FillFileNode* found = nullptr;
-        stopped = stopped ||
-                  !ListFolder(folder->Name, HoldsFillFiles(folder->Name), &pending, &found, &own, buffer);
+        stopped = !ListFolder(&walk, HoldsFillFiles(folder), &found, &own, buffer);
         unsigned count = CountFillFiles(found);
         if (count == 1) {
             LogPathLine("Deleting file [%s] left by an earlier run", found->Name);
@@ -133,12 +132,11 @@ bool ClearLeftovers(const char* rootPath, char* buffer) {
             char format[80];
             snprintf(format, sizeof format, "Deleting %u files left by an earlier run in folder [%%s]",
                      count);
-            LogPathLine(format, folder->Name);
+            LogPathLine(format, folder);
         }
         DeleteFillFiles(found, false);
-        free(folder->Name);
-        free(folder);
     }
+    WalkEnd(&walk);
     // Only an empty folder is deleted: one that holds anything else stays.
     unsigned deleted = 0;
     for (FillFileNode* next; own != nullptr; own = next) {
