@@ -182,8 +182,6 @@ FillEnd DeleteRecordsTree(FillFileNode* last) {
     return DeleteFillFiles(tree, false) == 0 ? kFillComplete : kFillFailed; // named
 }
 
-// NTFS keeps the contents of a small file inside the file's record in its file
-// table, and a deleted file's record is free for reuse but is not free space.
 // Name lengths, longest first: exFAT keeps a name in a set of entries, one
 // per 15 characters and two more, and a free run that is shorter than a set
 // takes no file; a deleted long name leaves a long run. The last is the
@@ -508,6 +506,8 @@ void MakeFolderForRecords() {
     ResetTempNames();
 }
 
+// NTFS keeps the contents of a small file inside the file's record in its file
+// table, and a deleted file's record is free for reuse but is not free space.
 // Once the free clusters are full, small fill files of zeros take the free
 // records: in the tree of folders under the folder made before the fill
 // (MakeFolderForRecords), where no index is full, or in the root where that
