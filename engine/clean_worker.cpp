@@ -223,7 +223,7 @@ bool MeasureWhatIsLeft(FillEnd* end) {
 
 // Closes the current fill file and opens the next. A full file is closed
 // without a flush: the drive goes on taking the next file's zeros while the
-// cache writes the last file's back, and FlushEarlierFillFiles flushes it
+// cache writes the last file's back, and FlushFillFiles flushes it
 // once the drive is full. A file that cannot be had ends the fill; that alone
 // is no failure when nothing is free any more (the extra, empty file after
 // an exact fill).
@@ -305,16 +305,18 @@ FillEnd FillFreeSpace(bool quiet = false) {
     }
 }
 
-// Flushes the fill files but the one that was still open, which were closed
+// Flushes the files of the list from first on but open, which were closed
 // unflushed (the cache of a file outlives its handle); the first that cannot
-// be opened or flushed is named.
-FillEnd FlushEarlierFillFiles(const FillFileNode* open) {
-    unsigned done = 1, total = CountFillFiles(gWorker.fillListHead);
-    for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
+// be opened or flushed is named. With progress, the status line counts them.
+FillEnd FlushFillFiles(const FillFileNode* first, const FillFileNode* open, bool progress) {
+    unsigned done = 1, total = CountFillFiles(first);
+    for (const FillFileNode* node = first; node != nullptr; node = node->Next) {
         if (node == open) {
             continue;
         }
-        ShowStepStatus(kStepFlush, done++, total);
+        if (progress) {
+            ShowStepStatus(kStepFlush, done++, total);
+        }
         if (node->Kind != kFolderKind && !FlushFillFile(node->Name)) {
             return FailFlush(node->Name);
         }
@@ -336,7 +338,7 @@ JobOutcome ConcludeFill(FillEnd end) {
     if (!CloseFillFile(end != kFillStopped)) {
         end = end == kFillComplete ? FailFlush(open->Name) : end;
     } else if (end == kFillComplete) {
-        end = FlushEarlierFillFiles(open);
+        end = FlushFillFiles(gWorker.fillListHead, open, true);
     }
     // The steps after the fill, in turn: each only after a complete one.
     static FillEnd (*const kSteps[])() = {CheckWhatTheDriveKept, CleanFreeRecords, CleanFolderEntries,
@@ -442,13 +444,11 @@ FillEnd WriteOnto(FillFileNode* node) {
     if (!CloseFillFile(true)) {
         return FailFlush(current->Name);
     }
-    for (const FillFileNode* other = node; current != node && other != current;
-         other = other == node ? tail->Next : other->Next) {
-        if (!FlushFillFile(other->Name)) { // node, then the files begun after it but the last
-            return FailFlush(other->Name);
-        }
+    if (current == node) {
+        return kFillComplete;
     }
-    return kFillComplete;
+    // node, then the files begun after it but the last
+    return FlushFillFile(node->Name) ? FlushFillFiles(tail->Next, current, false) : FailFlush(node->Name);
 }
 
 JobOutcome RunCleaningJob() {

@@ -206,6 +206,13 @@ const Row kRows[] = {
                   "AAO", "AAP", "AAQ"},
      {kRecordsStart, "0 free records of the file table were overwritten", "Creating file [" + Name("AAS") + "]",
       "Error opening file [" + Name("AAS") + "]"}, {}},
+    {"the top-up of 800 sectors on a drive whose files grow to 300 at most takes three fill files more: the flush "
+     "of one between is told",
+     [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "ext2", gFakeDrive.reportedName = "NTFS";
+          gFakeDrive.folderSectors = 800, gFakeDrive.fileGrowthLimit = 300, gFakeDrive.failFlushAt = 11; },
+     kJobFailed, {"AAA", "AAB", "AAC", "AAD", "AAE", "AAF", "AAG"},
+     Lines{kRecordsStart, "0 free records of the file table were overwritten"} + Creating({"AAI", "AAJ", "AAK"}) +
+         Lines{"Error writing file [" + Name("AAI") + "]"}, {}},
     {"a drive named NTFS that keeps names in sets of entries (Wine's name for exFAT): the folder made before the fill "
      "goes before the names step, and gives back the run of entries it split",
      [] { gFakeDrive.freeSectors = 2847, gFakeDrive.fileSystem = "exFAT", gFakeDrive.reportedName = "NTFS";
