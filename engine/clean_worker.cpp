@@ -367,8 +367,8 @@ JobOutcome CleanDrive() {
         return ConcludeFill(kFillStopped);
     }
     if (!MeasureFreeSpace()) {
-        LogLine("Cannot detect Free space on drive %s", drive);
-        LogLine("Be sure drive %s is available to the system", drive);
+        FailDriveGone();
+        TellHeldFailure(); // nothing was made: nothing to delete first
         return kJobMeasureFailed;
     }
     LogLine("Free space on drive %s is %I64i in byte", drive, static_cast<long long>(gWorker.freeBytes));
