@@ -32,7 +32,9 @@ tess_unmap_drive() {
 
 # Makes the prefix once (wineboot -i) and sets what the tool's windows need:
 # without a window manager Wine would wait 2 s for one on every destroyed
-# window, so its windows are unmanaged (Wine draws their frames).
+# window, so its windows are unmanaged (Wine draws their frames). A program
+# that crashes ends at once with its exception: Wine's debugger, started for
+# it, waited on a display nobody looks at until the test's time ran out.
 tess_make_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     "$WINE64" wineboot -i >"${1:-/dev/null}" 2>&1 </dev/null || true
@@ -40,6 +42,7 @@ tess_make_prefix() {
     [ -f "$WINEPREFIX/system.reg" ] || return 1
   fi
   "$WINE64" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+  "$WINE64" reg add 'HKCU\Software\Wine\DllOverrides' /v winedbg.exe /t REG_SZ /d '' /f >/dev/null 2>&1
 }
 
 # Drive types are read when Wine's services start: after mapping drives, a
