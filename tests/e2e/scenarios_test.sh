@@ -324,6 +324,7 @@ step() {
       for _ in $(seq 300); do find "$LOOK" -mindepth 2 -name '_0*' | grep -q . && break; sleep 0.1; done ;;
     pull) tess_unmap_drive "$LETTER"; tess_unmap_device "$LETTER" ;;
     powercut) tess_check "the names step ends" wait_line "$W" "[0-9]+ free entries of folders were overwritten" 300
+      wait_line "$W" "[0-9]+ free entries .*" 1 || { drv log "$W"; drv status "$W"; } | sed 's/^/     | /' # where it was
       # This row's VM alone, known by its stick's image: never another's.
       pkill -9 -f "qemu-system.*file=$IMAGE,"; kill -9 "$GUEST" 2>/dev/null; GUEST=""; umount -l "$DIR" ;;
     timeleft) local left='About .* left \([0-9.]+ [KM]B/s\)' shown=""
