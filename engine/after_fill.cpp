@@ -381,7 +381,7 @@ FillEnd MakeHolder(FillFileNode* largest, long long bytes, FillFileNode** holder
     DWORD error = GetLastError();
     *holder = made.how == kStarted ? gWorker.fillListTail : nullptr;
     if (*holder != nullptr) {
-        (*holder)->Holder = true;
+        (*holder)->Kind = kHolderKind;
     }
     FillEnd end = WriteOnto(largest);
     if (end == kFillComplete && made.how != kStarted) {

@@ -317,7 +317,7 @@ FillEnd FlushFillFiles(const FillFileNode* first, const FillFileNode* open, bool
         if (progress) {
             ShowStepStatus(kStepFlush, done++, total);
         }
-        if (node->Kind != kFolderKind && !FlushFillFile(node->Name)) {
+        if (node->Kind != kFolderKind && node->Kind != kHolderKind && !FlushFillFile(node->Name)) {
             return FailFlush(node->Name);
         }
     }
@@ -409,7 +409,7 @@ JobOutcome CleanDrive() {
 FillEnd TopUpFreedSpace() {
     bool folders = false; // only a folder holds any of the free space, but for one made of the fill's zeros
     for (const FillFileNode* node = gWorker.fillListHead; node != nullptr; node = node->Next) {
-        folders = folders || (node->Kind == kFolderKind && !node->Holder);
+        folders = folders || node->Kind == kFolderKind;
     }
     FillFileNode* tail = nullptr;
     if (!folders) {

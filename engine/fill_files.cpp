@@ -154,7 +154,6 @@ FillFileNode* NewFillFileNode(const char* path) {
     node->Next = nullptr;
     node->Left = false;
     node->Pending = false;
-    node->Holder = false;
     node->Kind = kFillFileKind;
     return node;
 }
@@ -298,7 +297,7 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     FillFileNode* folders = nullptr;
     for (FillFileNode** at = &first; *at != nullptr;) {
         FillFileNode* node = *at;
-        if (node->Kind == kFolderKind) {
+        if (node->Kind == kFolderKind || node->Kind == kHolderKind) {
             *at = node->Next;
             node->Next = folders;
             folders = node;
@@ -358,13 +357,13 @@ unsigned DeleteOwnEntries(FillFileNode** head, FillFileNode** tail, bool progres
     *tail = nullptr;
     for (FillFileNode** at = head; *at != nullptr;) {
         FillFileNode* node = *at;
-        if (node->Kind != kFillFileKind && !node->Holder) {
+        if (node->Kind == kSmallFileKind || node->Kind == kFolderKind) {
             *at = node->Next;
             node->Next = nullptr;
             *ownEnd = node;
             ownEnd = &node->Next;
         } else {
-            *tail = node->Holder ? *tail : node;
+            *tail = node->Kind == kHolderKind ? *tail : node;
             at = &node->Next;
         }
     }

@@ -3,16 +3,15 @@
 #define TESSARINE_ENGINE_FILL_FILES_H
 
 // What a node stands for, set by whoever made the file or found it: a fill
-// file, a small file of the steps after the fill (or an earlier run's), or a
-// folder of the run's own.
-enum NodeKind : unsigned char { kFillFileKind, kSmallFileKind, kFolderKind };
+// file, a small file of the steps after the fill (or an earlier run's), a
+// folder of the run's own, or such a folder that holds its fill files.
+enum NodeKind : unsigned char { kFillFileKind, kSmallFileKind, kFolderKind, kHolderKind };
 
 struct FillFileNode {
     char* Name; // full path, owned by the node; a folder's ends in a backslash
     FillFileNode* Next;
     bool Left;     // still on the drive after its deletion
     bool Pending;  // its deletion was taken (or refused for now): it may yet go
-    bool Holder;   // a folder of the run's own that holds its fill files
     NodeKind Kind; // a fill file unless its maker says otherwise
 };
 
