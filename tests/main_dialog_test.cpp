@@ -80,8 +80,12 @@ void CALLBACK AnswerBox(HWND, UINT, UINT_PTR timer, DWORD) {
     }
 }
 
+// The stand-in ends when told, never by TerminateThread: a thread killed while
+// it still starts (in Wine's loader or X's locks) left the 32-bit build's
+// next window to crash or hang.
+HANDLE gStandInEnd;
 DWORD WINAPI StandInWorker(void*) {
-    Sleep(INFINITE);
+    WaitForSingleObject(gStandInEnd, INFINITE);
     return 0;
 }
 
@@ -99,6 +103,7 @@ class MainDialogTest : public ::testing::Test {
             CreateFontA(14, 9, 0, 0, FW_NORMAL, 0, 0, 0, ANSI_CHARSET, 0, 0, 0, FIXED_PITCH, "Fixedsys");
         gRunState.threadSemaphore = CreateSemaphoreA(nullptr, 0, 1, nullptr);
         gRunState.dialogInitSemaphore = CreateSemaphoreA(nullptr, 0, 1, nullptr);
+        gStandInEnd = CreateEventA(nullptr, TRUE, FALSE, nullptr);
         gRunState.workerThread = CreateThread(nullptr, 0, StandInWorker, nullptr, 0, nullptr);
     }
     void TearDown() override {
@@ -106,8 +111,10 @@ class MainDialogTest : public ::testing::Test {
             DestroyWindow(window);
         }
         gRunState.dialogWindow = nullptr;
-        TerminateThread(gRunState.workerThread, 0);
+        SetEvent(gStandInEnd);
+        EXPECT_EQ(WaitForSingleObject(gRunState.workerThread, 10000), WAIT_OBJECT_0);
         CloseHandle(gRunState.workerThread);
+        CloseHandle(gStandInEnd);
         CloseHandle(gRunState.threadSemaphore.load());
         CloseHandle(gRunState.dialogInitSemaphore.load());
         DeleteObject(gRunState.logFont);

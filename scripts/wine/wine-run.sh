@@ -17,9 +17,9 @@ run "$@"
 status=$?
 # 139: the loader itself died of SIGSEGV. A fault in the program is caught by
 # Wine as an exception of the program's (it ends with the exception's
-# code); this is Wine's own Unix side, seen now and then in the 32-bit dialog
-# tests once they copy the log through X's clipboard. Once more, said aloud;
-# a second crash fails the test.
+# code); this is Wine's own Unix side. Seen in the 32-bit dialog tests while
+# their fixture killed its stand-in worker with TerminateThread (it no longer
+# does). Once more, said aloud; a second crash fails the test.
 if [ $status = 139 ]; then
   echo "wine-run: Wine itself crashed (SIGSEGV in its Unix side); running $(basename "$1") once more"
   run "$@"
