@@ -175,7 +175,12 @@ def make(recipe, image):
     elif fs == 'ntfs':
         subprocess.run(['mkfs.ntfs', '-q', '-F', '-f', '-c', str(c), image], **quiet)
     else:
-        subprocess.run(['mkfs.ext2', '-q', '-F', '-m', '0', '-b', str(c), image], **quiet)
+        # Folders as a Windows user's stick on this path has them (exFAT's):
+        # a list, not an index by hash. An indexed folder puts a name where its
+        # hash says, and one made while the drive has room (the fill's first
+        # file, the folder that holds the fill files) can split a full leaf
+        # into a block of the free space: the folder grows for good.
+        subprocess.run(['mkfs.ext2', '-q', '-F', '-m', '0', '-O', '^dir_index', '-b', str(c), image], **quiet)
 
 
 def fsync(path):
