@@ -317,7 +317,7 @@ FillEnd FlushFillFiles(const FillFileNode* first, const FillFileNode* open, bool
         if (progress) {
             ShowStepStatus(kStepFlush, done++, total);
         }
-        if (node->Kind != kFolderKind && node->Kind != kHolderKind && !FlushFillFile(node->Name)) {
+        if (!IsFolderKind(node->Kind) && !FlushFillFile(node->Name)) {
             return FailFlush(node->Name);
         }
     }

@@ -297,7 +297,7 @@ unsigned DeleteFillFiles(FillFileNode* first, bool progress) {
     FillFileNode* folders = nullptr;
     for (FillFileNode** at = &first; *at != nullptr;) {
         FillFileNode* node = *at;
-        if (node->Kind == kFolderKind || node->Kind == kHolderKind) {
+        if (IsFolderKind(node->Kind)) {
             *at = node->Next;
             node->Next = folders;
             folders = node;

@@ -6,6 +6,9 @@
 // file, a small file of the steps after the fill (or an earlier run's), a
 // folder of the run's own, or such a folder that holds its fill files.
 enum NodeKind : unsigned char { kFillFileKind, kSmallFileKind, kFolderKind, kHolderKind };
+inline bool IsFolderKind(NodeKind kind) {
+    return kind == kFolderKind || kind == kHolderKind;
+}
 
 struct FillFileNode {
     char* Name; // full path, owned by the node; a folder's ends in a backslash
