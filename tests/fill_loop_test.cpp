@@ -129,7 +129,7 @@ const Row kRows[] = {
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.files["E:\\_1.AAA"].sectors = 512;
           gFakeDrive.files["E:\\_1.AAB"] = {512, 0, 0, true}, gFakeDrive.files["E:\\_1.AAC"] = {256, 0, 0, false, true};
           gFakeDrive.files["E:\\_1.AAD"] = {256, 0, 0, false, false, true};
-          gFakeDrive.files["E:\\_1.AAE"] = {0, 0, 0, false, false, false, true};
+          gFakeDrive.folders["E:\\_1.AAE\\"] = {};
           gFakeDrive.files["E:\\_OLD.TXT"].sectors = 2, gFakeDrive.files["E:\\_1.BIN"].sectors = 8;
           gFakeDrive.files["E:\\_BACKUP.DAT"].sectors = 300;
           gFakeDrive.folders["E:\\docs\\"] = {};
@@ -260,7 +260,7 @@ const Row kRows[] = {
      kJobFailed, {"AAA"}, {kNamesStart, "5 free entries of folders were overwritten", "Cannot delete file [" + Name("AAA") + "]"}, {}, 1},
     {"a name of the later steps that is taken (here by a folder): the next one is made",
      [] { gFakeDrive.freeSectors = 600, gFakeDrive.folders["E:\\"].freeEntries = 2;
-          gFakeDrive.files[Padded("AAB", kMaxPaddedLength)].folder = true;
+          gFakeDrive.folders[Padded("AAB", kMaxPaddedLength) + "\\"] = {};
           gFakeDrive.files[Padded("AAB", kMaxPaddedLength) + "\\notes.txt"] = {}; },
      kJobSucceeded, {"AAA"}, {kNamesStart, "2 free entries of folders were overwritten", kSucceeded}, {}},
     {"exFAT: runs of 3 to 40 entries between kept files are all taken, none keeps 1 or 2",

@@ -80,6 +80,13 @@ void TakeSet(FakeFolder& folder, size_t at, size_t set) {
     std::fill(folder.written.begin() + at, folder.written.begin() + at + set, true);
 }
 
+// exFAT: a name's set of entries given back to its folder.
+void FreeSet(const std::string& folder, size_t at, size_t set) {
+    if (set != 0) {
+        gFakeDrive.folders[folder].entries.replace(at, set, set, '.');
+    }
+}
+
 size_t SetSize(const std::string& name) {
     return 2 + (name.size() + 14) / 15;
 }
@@ -161,8 +168,7 @@ int FileSeek(HANDLE handle, DWORD, long long distance) { // from the start
 // this process alone (refused while another program has it in use).
 HANDLE OpenToRead(const char* name, bool unbuffered) {
     auto it = gFakeDrive.files.find(name);
-    if (!gFakeDrive.present || it == gFakeDrive.files.end() || it->second.folder ||
-        (!unbuffered && it->second.inUse)) {
+    if (!gFakeDrive.present || it == gFakeDrive.files.end() || (!unbuffered && it->second.inUse)) {
         return nullptr;
     }
     it->second.open = true;
@@ -305,7 +311,7 @@ HANDLE FileFindFirst(const char* pattern, FoundFile* found) {
     }
     for (const auto& file : gFakeDrive.files) {
         if (in(file.first)) {
-            gListing.push_back({"", file.second.folder, false, file.second.sectors * 512});
+            gListing.push_back({"", false, false, file.second.sectors * 512});
             lstrcpynA(gListing.back().name, file.first.c_str() + folder.size(), kMaxNameBytes);
         }
     }
@@ -421,10 +427,7 @@ namespace {
 // What the deletion of a file gives back.
 void Erase(std::map<std::string, FakeFile>::iterator it) {
     std::string folder = it->first.substr(0, it->first.rfind('\\') + 1);
-    if (it->second.setSize != 0) {
-        gFakeDrive.folders[folder].entries.replace(it->second.firstEntry, it->second.setSize,
-                                                   it->second.setSize, '.');
-    }
+    FreeSet(folder, it->second.firstEntry, it->second.setSize);
     gFakeDrive.unflushedDeletes += it->second.flushed ? 0 : 1;
     gFakeDrive.unflushedEntries[folder] += it->second.flushed || it->second.written ? 0 : 1;
     GiveRecord(gFakeDrive.folders[folder]);
@@ -532,20 +535,12 @@ bool FolderDelete(const char* path) {
         (file != gFakeDrive.files.end() && inside(file->first))) {
         return false;
     }
-    auto listed = gFakeDrive.files.find(folder.substr(0, folder.size() - 1)); // a folder set up as a file
     auto it = gFakeDrive.folders.find(folder);
     if (it != gFakeDrive.folders.end()) {
         gFakeDrive.freeSectors += it->second.sectors, gFakeDrive.oldSectors += it->second.oldSectors;
+        FreeSet(ParentOf(folder), it->second.firstEntry, it->second.setSize);
     }
-    if (it != gFakeDrive.folders.end() && it->second.setSize != 0) {
-        gFakeDrive.folders[ParentOf(folder)].entries.replace(it->second.firstEntry, it->second.setSize,
-                                                             it->second.setSize, '.');
-    }
-    bool made = gFakeDrive.folders.erase(folder) != 0;
-    if (listed != gFakeDrive.files.end() && listed->second.folder) {
-        gFakeDrive.files.erase(listed), made = true;
-    }
-    if (made) {
+    if (gFakeDrive.folders.erase(folder) != 0) {
         GiveRecord(gFakeDrive.folders[ParentOf(folder)]);
     }
     return true;
@@ -586,11 +581,9 @@ bool FileMove(const char* path, const char* newPath) {
     }
     FakeFile file = it->second;
     std::string from = path;
-    gFakeDrive.folders[from.substr(0, from.rfind('\\') + 1)].freeEntries += Ntfs() ? 0 : 1;
-    if (file.setSize != 0) {
-        gFakeDrive.folders[from.substr(0, from.rfind('\\') + 1)].entries.replace(
-            file.firstEntry, file.setSize, file.setSize, '.');
-    }
+    from.resize(from.rfind('\\') + 1);
+    gFakeDrive.folders[from].freeEntries += Ntfs() ? 0 : 1;
+    FreeSet(from, file.firstEntry, file.setSize);
     if (!target->second.entries.empty()) {
         TakeSet(target->second, at, set);
     }

@@ -15,8 +15,8 @@ struct FakeFile {
     bool open = false;
     bool flushed = false; // flushed since its last write, through any handle
     // Left on the drive before the run: its last byte is not zero, another
-    // program has it open, it cannot be deleted, it is a folder.
-    bool dataAtEnd = false, inUse = false, undeletable = false, folder = false;
+    // program has it open, it cannot be deleted.
+    bool dataAtEnd = false, inUse = false, undeletable = false;
     size_t firstEntry = 0, setSize = 0; // its exFAT entries
     unsigned long long readBytes = 0;
     bool written = false;              // an empty file's entry is flushed with its folder's
