@@ -99,6 +99,24 @@ bool Ntfs() {
     return strcmp(gFakeDrive.fileSystem, "NTFS") == 0;
 }
 
+// A new name in folder: on exFAT its set; elsewhere, on a full drive or in
+// FAT12's root, one of the folder's free entries. 0, or a create's error.
+DWORD TakeName(FakeFolder& folder, const std::string& name, size_t* at, size_t* set) {
+    *set = folder.entries.empty() ? 0 : SetSize(name);
+    *at = *set == 0 ? 0 : SetPlace(folder, *set);
+    if (*at == std::string::npos) {
+        return ERROR_DISK_FULL;
+    }
+    if (*set == 0 && !Ntfs() && (gFakeDrive.freeSectors == 0 || folder.fixed) && folder.freeEntries-- == 0) {
+        folder.freeEntries = 0;
+        return folder.fixed ? ERROR_CANNOT_MAKE : ERROR_DISK_FULL; // Windows' answer for FAT12's root
+    }
+    if (*set != 0) {
+        TakeSet(folder, *at, *set);
+    }
+    return 0;
+}
+
 // A full index grows into free space, not into none.
 bool IndexFull(const FakeFolder& folder) {
     return folder.ntfsRoom == 0 && gFakeDrive.freeSectors == 0;
@@ -223,24 +241,15 @@ HANDLE FileOpen(const char* name, const char* mode) {
         SetLastError(folder.reparse ? ERROR_ACCESS_DENIED : folder.refuses);
         return nullptr;
     }
-    size_t set = SetSize(path.substr(path.rfind('\\') + 1));
-    size_t at = isNew && !folder.entries.empty() ? SetPlace(folder, set) : std::string::npos;
-    if (isNew && !folder.entries.empty() && at == std::string::npos) {
-        SetLastError(ERROR_DISK_FULL);
-        return nullptr;
-    }
-    if (isNew && folder.entries.empty() && !Ntfs() && (gFakeDrive.freeSectors == 0 || folder.fixed) &&
-        folder.freeEntries-- == 0) {
-        folder.freeEntries = 0;
-        SetLastError(folder.fixed ? ERROR_CANNOT_MAKE : ERROR_DISK_FULL); // Windows' answer for FAT12's root
+    size_t at = 0, set = 0;
+    DWORD full = isNew ? TakeName(folder, path.substr(path.rfind('\\') + 1), &at, &set) : 0;
+    if (full != 0) {
+        SetLastError(full);
         return nullptr;
     }
     FakeFile& file = gFakeDrive.files[name];
     if (isNew) {
         gFakeDrive.made.push_back(name);
-    }
-    if (isNew && !folder.entries.empty()) {
-        TakeSet(folder, at, set);
         file.firstEntry = at, file.setSize = set;
     }
     if (emptied) { // "w" empties an existing file
@@ -567,14 +576,8 @@ bool FileMove(const char* path, const char* newPath) {
                       ? ERROR_PATH_NOT_FOUND
                   : gFakeDrive.files.count(to) != 0 ? ERROR_ALREADY_EXISTS
                                                     : 0;
-    size_t set = SetSize(to.substr(folder.size()));
-    size_t at = error == 0 && !target->second.entries.empty() ? SetPlace(target->second, set) : 0;
-    if (error == 0 &&
-        (at == std::string::npos || (target->second.entries.empty() && gFakeDrive.freeSectors == 0 &&
-                                     target->second.freeEntries-- == 0))) {
-        target->second.freeEntries = 0;
-        error = ERROR_DISK_FULL;
-    }
+    size_t at = 0, set = 0;
+    error = error != 0 ? error : TakeName(target->second, to.substr(folder.size()), &at, &set);
     if (error != 0) {
         SetLastError(error);
         return false;
@@ -584,10 +587,7 @@ bool FileMove(const char* path, const char* newPath) {
     from.resize(from.rfind('\\') + 1);
     gFakeDrive.folders[from].freeEntries += Ntfs() ? 0 : 1;
     FreeSet(from, file.firstEntry, file.setSize);
-    if (!target->second.entries.empty()) {
-        TakeSet(target->second, at, set);
-    }
-    file.firstEntry = at, file.setSize = target->second.entries.empty() ? 0 : set;
+    file.firstEntry = at, file.setSize = set;
     gFakeDrive.files.erase(it);
     gFakeDrive.files[to] = file;
     return true;
