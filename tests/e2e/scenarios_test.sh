@@ -411,6 +411,12 @@ start_tool() {
     W2=$(drv wait-windows 2 20000 | grep -v -x "$W" | head -1)
     BY_DRIVER=yes # the two windows lie one over the other
   elif [ "$how" = cmd ] && ! wait_match 15 '[01]{4}0' state "$W"; then
+    if [ -z "${TAKEN_AGAIN:-}" ]; then # seen once in a long run, not alone in 20 starts: said, and started anew
+      echo "     (g: not taken from the command line: buttons and list $(drv state "$W"), Wine's drive$("$WINE64" reg query \
+        'HKLM\Software\Wine\Drives' /v g: 2>&1 | tr -d '\r' | grep -i -o ' g: .*'); Wine and the tool started anew)"
+      kill "$TESS_PID"; tess_wait "$TESS_PID" 20; tess_restart_wine
+      TAKEN_AGAIN=yes start_tool "$1"; return
+    fi
     tess_check "g: is taken from the command line (no drive list)" false; return 1
   elif [ "$how" = list ] && [ "$KIND" != - ]; then
     # Never Ok on the prefix's own A:, as the list would have it.
