@@ -68,7 +68,15 @@ TEST(FileAccess, ModesDeletionAndElements) {
     FileClose(file);
     WaitForSingleObject(closer, INFINITE);
     CloseHandle(closer);
-    EXPECT_TRUE(FileDelete(path.c_str()));
+    // A scanner's handle shares everything: the deletion is taken, and the
+    // file stays listed until the handle lets go ("delete pending").
+    HANDLE scanner =
+        CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, 0, nullptr);
+    bool taken = false;
+    EXPECT_FALSE(FileDelete(path.c_str(), false, &taken));
+    EXPECT_TRUE(taken && FileExists(path.c_str())) << "taken, and listed while held";
+    CloseHandle(scanner);
     EXPECT_FALSE(FileExists(path.c_str()));
     EXPECT_TRUE(FileDelete(path.c_str())) << "a missing file is gone too";
     path.pop_back();

@@ -7,8 +7,7 @@
 #         user's files), many (2,000 names deleted in a folder; many=N, N),
 #         hundreds (NTFS: 600 names in a folder, every third deleted and the
 #         first and last 20: several index blocks), link (a link to a folder
-#         outside the drive), scan=MS[:LONG_MS:FOLDER] (tests/scanner holds each
-#         new or changed file MS, the first in FOLDER LONG_MS); stick FS SEED: the net's stick of that seed
+#         outside the drive); stick FS SEED: the net's stick of that seed
 #         (tests/e2e/sticks.py: names in every script, folders deleted whole;
 #         FAT and exfat-kernel through the real driver in a small VM; SEED
 #         root-runs or full: a stick of that shape); as=exFAT: the program
@@ -25,7 +24,7 @@
 #         window), shot:NAME (a screenshot), second (the second instance runs),
 #         kill (the process ended half-way), again (the tool started anew),
 #         naming (the names step has begun), pull (the drive letter removed),
-#         timeleft (the status line shows the time left), pending (it shows a wait for a file another program holds), ticking (the names
+#         timeleft (the status line shows the time left), ticking (the names
 #         step's status line moves within a second), powercut (the FAT VM
 #         killed right after the names step: its cache is lost, as a pulled
 #         plug loses a stick's), copy (the log's lines, all of them, copied
@@ -72,7 +71,7 @@ ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 # the file layer on every file system once, threads, semaphores, HTML Help's
 # calls, the program's imports); the others test logic that both share (a
 # killed run's leftovers: the rule is pure and unit-tested on both builds).
-WIN32_ROWS='^(exFAT stick|an on-access scanner|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
+WIN32_ROWS='^(exFAT stick|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
 [ "$TESS_LOADER" = "$WINE32" ] && [ -z "$ONLY" ] && ONLY=$WIN32_ROWS
 SHOTS="$TESS_BIN/screenshots" MARKER="TESSARINE-E2E-SECRET-$$" CONFIRM="Tessarine by the Tessarine authors"
 BACK="$TESS_MNT/back"
@@ -95,8 +94,6 @@ a full FAT32 stick whose root has no free entry: the names deleted in its folder
 diskette in A: through the FAT driver, no question | stick fat12 1 | listA | ok nobox wait check quit | last=Operation succeeded measured=yes state=00111 code=0 stick=clean left=0 fsck=yes free=same
 FAT32 stick chosen in the list: a run killed in the names step, the next one clears its files | stick fat32 3 | list | ok yes naming kill again ok yes wait check quit | last=Operation succeeded has=left by an earlier run state=00111 code=0 stick=clean left=0 fsck=yes free=same
 a power cut right after the names step: the old names are gone from the medium | stick fat32 2 | cmd | ok powercut stop quit | code=0,1 stick=image
-an on-access scanner holds each new or changed file for 1.5 s: the deletions are waited for | exfat 32 many=300 scan=1500 | cmd | ok wait check quit | last=Operation succeeded code=0 markers=0 listed=0 left=0 fsck=yes free=same
-a scanner holds one file in a folder longer than the wait: that file named, no success | exfat 32 many=300 scan=1500:60000:many | cmd | ok pending shot:pending wait check stop quit | last=Cannot delete file \[g:\\many\\.+\] code=1 left=0
 a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check quit | last=Operation succeeded code=0 left=0 outside=same
 the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
 worn flash, from near the start: the zeros are not kept, no success | faulty 48 lose-after=2000000 | list | ok yes wait check stop quit | last=Drive G: did not keep the zeros written to it: its free space may still hold deleted data state=01011 code=1 left=0
@@ -155,7 +152,7 @@ user_files() { (cd "$LOOK" && md5sum notes.txt zeros.bin _USER.TXT "${LOOKALIKE[
 has() { local word=$1 w; shift; for w in "$@"; do [ "$w" = "$word" ] && return 0; done; return 1; }
 drive_up() { # kind size options...
   local kind=$1 size=$2; shift 2
-  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST="" STICK_FS="" SCANNER=""
+  KIND=$kind IMAGE="" LETTER=g TESS_FAULTFS="" GUEST="" STICK_FS=""
   TOLD_FS=$(printf '%s\n' "$@" | sed -n 's/^as=//p')
   mkdir -p "$DIR"
   case $kind in
@@ -200,19 +197,10 @@ drive_up() { # kind size options...
   FREE_BEFORE=$(tess_free_kib "$LOOK")
   REPORTED=$(($(stat -f -c '%a * %S' "$DIR") / 4096 * 4096)) # Wine counts whole 4 KiB units
   tess_map_removable "$LETTER" "$DIR"
-  local scan; scan=$(printf '%s\n' "$@" | sed -n 's/^scan=//p')
-  if [ -n "$scan" ]; then
-    "$TESS_LOADER" "$TESS_BIN/tools/scanner.exe" "$LETTER:" ${scan//:/ } >"$TESS_TMP/scanner.log" 2>&1 &
-    SCANNER=$!; tess_on_exit "kill $SCANNER"; sleep 2 # it has looked at what is there
-  fi
 }
 
 drive_down() { # after the run: the drive as the user gets it back
   case $KIND in -) return ;; missing) tess_unmap_drive g; return ;; esac
-  if [ -n "${SCANNER:-}" ]; then # it lets go of what it holds
-    kill "$SCANNER"; wait "$SCANNER" 2>/dev/null; SCANNER=""; sleep 1
-    tess_check "the scanner held files of the run ($(grep -c '^held' "$TESS_TMP/scanner.log"))" grep -q '^held' "$TESS_TMP/scanner.log"
-  fi
   # A faulty drive is looked at without its faults: the folder behind it.
   [ -n "$TESS_FAULTFS" ] && tess_drop_faulty "$DIR"
   local left
@@ -336,8 +324,6 @@ step() {
     timeleft) local left='About .* left \([0-9.]+ [KM]B/s\)' shown=""
       wait_match 20 "$left" status "$W" && shown=$(drv status "$W")
       tess_check "the status line shows the time left: $shown" grep -q -E -x -- "$left" <<<"$shown" ;;
-    pending) tess_check "the status line says what the deletion waits for" \
-      wait_match 120 'Waiting for another program to let go of 1 file: up to [0-9]+ s' status "$W" ;;
     ticking) local one two; one=$(drv status "$W"); sleep 1; two=$(drv status "$W")
       tess_check "the names step's count moves within a second: $one / $two" \
         bash -c "[[ '$one' =~ ^Names\ of\ deleted\ files: && '$two' =~ ^Names\ of\ deleted\ files: && '$one' != '$two' ]]" ;;
