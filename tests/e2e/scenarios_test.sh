@@ -20,7 +20,7 @@
 #         150 %, 192 for 200 %)
 # steps   ok yes stop quit help, wait (for last=), done (for the summary of
 #         any end), leave (Stop when it is on, then Quit), writing (fill files
-#         appear), records (NTFS's free records are taken), nobox, check (the
+#         appear), nobox, check (the
 #         window), shot:NAME (a screenshot), second (the second instance runs),
 #         kill (the process ended half-way), again (the tool started anew),
 #         naming (the names step has begun), pull (the drive letter removed),
@@ -95,11 +95,8 @@ diskette in A: through the FAT driver, no question | stick fat12 1 | listA | ok 
 FAT32 stick chosen in the list: a run killed in the names step, the next one clears its files | stick fat32 3 | list | ok yes naming kill again ok yes wait check quit | last=Operation succeeded has=left by an earlier run state=00111 code=0 stick=clean left=0 fsck=yes free=same
 a power cut right after the names step: the old names are gone from the medium | stick fat32 2 | cmd | ok powercut stop quit | code=0,1 stick=image
 a link on the stick to a folder outside it | ext2 16 link | cmd | ok wait check quit | last=Operation succeeded code=0 left=0 outside=same
-the drive reports less than it takes | faulty 16 free-bias=-3 | list | ok yes wait check quit | last=Operation succeeded state=00111 code=0 markers=0 left=0 fsck=yes
 worn flash, from near the start: the zeros are not kept, no success | faulty 48 lose-after=2000000 | list | ok yes wait check stop quit | last=Drive G: did not keep the zeros written to it: its free space may still hold deleted data state=01011 code=1 left=0
 the flush to the medium fails | faulty 16 fail-fsync | list | ok yes wait check stop quit | last=Error writing file \[G:\\_[0-9A-V]+\.AAA\] state=01011 code=1 left=0
-the drive reports more than it takes | faulty 16 free-bias=64 | list | ok yes wait check stop quit | last=[0-9]+ sectors of free space could not be written state=01011 code=1 left=0
-deletion refused: the files are named, no success | faulty 16 refuse-delete | list | ok yes wait check stop quit | last=Cannot delete (file|folder|[0-9]+ files in folder) \[G:\\.* state=01011 code=1
 the stick is pulled out during the run | faulty 16 vanish=4000000 | list | ok yes wait check stop quit | last=Be sure drive G: is available to the system has=^Cannot delete file \[G: state=01011 code=1
 a slow stick to the end, read back from the medium: the time left, then the summary | faulty 24 mbps=3 direct-io | cmd | ok timeleft shot:time-left wait check quit | last=Operation succeeded status=^[0-9.]+ MB written in [0-9.]+ s \([0-9.]+ [KM]B/s\)$ code=0 left=0 free=same
 a slow stick: Stop, then Quit at once | faulty 16 mbps=0.05 | cmd | ok writing stop quit | code=1 left=0 free=same
@@ -303,7 +300,6 @@ step() {
     help) press 106; BY_DRIVER=yes; sleep 1 ;; # the viewer may lie over the window
     wait) tess_check "the run ends by itself: ${EXPECT[last]}" wait_line "$W" "${EXPECT[last]}" 400
       settle ;;
-    records) tess_check "the free records are being taken" wait_line "$W" "Cleaning the free records .*" 120 ;;
     writing) # until a fill file has grown (not the user's _BACKUP.DAT, nor the run's folder): on a slow stick,
       # a write has just ended and the next begun
       local grown="find '$LOOK' -maxdepth 1 -type f -name '_*.A[A-Z][A-Z]' -size +0c | grep -q ."

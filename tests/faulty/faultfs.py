@@ -2,8 +2,6 @@
 """A drive that misbehaves on demand: a FUSE file system passing every call
 through to a folder, but for its faults. faultfs.py FOLDER MOUNTPOINT FAULT...
   fail-fsync         flushes to the medium fail (EIO)
-  free-bias=BLOCKS   reports BLOCKS (4 KiB, negative: fewer) more free space
-  refuse-delete      no file can be deleted (EACCES)
   vanish=BYTES       every call fails (EIO) once BYTES were written
   mbps=N             writes at N MB/s and reads at twice that, like a USB stick
   lose-after=BYTES   worn flash: writes once BYTES were written are acknowledged
@@ -37,7 +35,7 @@ PASS = {
     "access": lambda path, mode: None if os.access(path, mode) else _fail(errno.EACCES),
 }
 # The calls that a fault makes fail, and how.
-REFUSED = {"fsync": ("fail-fsync", errno.EIO), "unlink": ("refuse-delete", errno.EACCES)}
+REFUSED = {"fsync": ("fail-fsync", errno.EIO)}
 
 
 def _fail(code):
@@ -65,7 +63,7 @@ class FaultFS(Operations):
 
     def statfs(self, path):
         sv = os.statvfs(path)
-        free = max(sv.f_bavail * sv.f_frsize // BLOCK + int(self.faults.get("free-bias", 0)), 0)
+        free = sv.f_bavail * sv.f_frsize // BLOCK
         return {"f_bsize": BLOCK, "f_frsize": BLOCK, "f_blocks": sv.f_blocks * sv.f_frsize // BLOCK,
                 "f_bfree": free, "f_bavail": free, "f_files": sv.f_files, "f_ffree": sv.f_ffree,
                 "f_favail": sv.f_favail, "f_namemax": 255}
