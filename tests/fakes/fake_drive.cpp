@@ -136,18 +136,6 @@ void TakeRecord(FakeFolder& folder) {
     folder.ntfsRoom -= folder.ntfsRoom > 0 ? 1 : 0;
 }
 
-// A create that a full index refuses: on some drivers it costs a free
-// record, an old one first.
-DWORD RefuseFull() {
-    if (gFakeDrive.refusalCostsRecord && gFakeDrive.freeRecords > 0) {
-        --gFakeDrive.freeRecords;
-        if (OldRecords() > 0) {
-            --OldRecords(), ++gFakeDrive.lostOldRecords;
-        }
-    }
-    return ERROR_DISK_FULL;
-}
-
 void GiveRecord(FakeFolder& folder) {
     gFakeDrive.freeRecords += Ntfs() ? 1 : 0;
     folder.ntfsRoom += Ntfs() && folder.ntfsRoom >= 0 ? 1 : 0;
@@ -231,7 +219,7 @@ HANDLE FileOpen(const char* name, const char* mode) {
         SetLastError(attempt == gFakeDrive.failOpenAt ? ERROR_GEN_FAILURE
                      : !gFakeDrive.present            ? ERROR_PATH_NOT_FOUND
                      : !emptied                       ? ERROR_FILE_NOT_FOUND
-                                                      : RefuseFull());
+                                                      : ERROR_DISK_FULL);
         return nullptr;
     }
     if (Ntfs() && isNew) {
@@ -497,7 +485,7 @@ bool FolderMake(const char* path) {
     DWORD error =
         !gFakeDrive.present                ? ERROR_PATH_NOT_FOUND
         : gFakeDrive.folders.count(folder) ? ERROR_ALREADY_EXISTS
-        : Ntfs() ? (gFakeDrive.freeRecords == 0 || IndexFull(parent) ? RefuseFull() : 0)
+        : Ntfs() ? (gFakeDrive.freeRecords == 0 || IndexFull(parent) ? ERROR_DISK_FULL : 0)
                  : (gFakeDrive.freeSectors < std::max(gFakeDrive.folderSectors, 1ull) ? ERROR_DISK_FULL : 0);
     if (error != 0) {
         SetLastError(error);

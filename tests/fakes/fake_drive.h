@@ -62,12 +62,7 @@ struct FakeDrive {
     const char* fileSystem = "FAT32";
     const char* reportedName = nullptr; // the name the drive is given, when not its own (Wine: "NTFS")
     unsigned long long freeRecords = 0;
-    // Of the free records, those that still hold what they held (-1: all of
-    // them), and those a refused create made unreachable while free records
-    // were left (as ntfs-3g does until the drive is mounted again).
-    long long oldRecords = -1;
-    bool refusalCostsRecord = false;
-    unsigned long long lostOldRecords = 0;
+    long long oldRecords = -1; // of the free records, those that still hold what they held (-1: all)
     // A new folder takes this many sectors of the free space; deleted, it
     // gives them back with what they held before (oldSectors): old contents,
     // unless a fill file gave them back first (zeroSectors). A new exFAT
