@@ -214,10 +214,6 @@ drive_down() { # after the run: the drive as the user gets it back
     tess_equal "the stick's deleted files (before: $STICK_BEFORE; after: $(head -n -1 <<<"$found" | tr '\n' ';'))" \
       clean "$(tail -1 <<<"$found")"
   fi
-  if [ "$KIND" = stick ] && [ "$TESS_FAILURES" != "$ROW_FAILURES" ]; then
-    echo "  the stick's recipe (tests/e2e/sticks.py recipe $STICK_SEED $STICK_FS):"
-    $STICKS recipe "$STICK_SEED" "$STICK_FS" | sed 's/^/  | /'
-  fi
   if [ -n "$IMAGE" ] && [ -n "${EXPECT[markers]:-}" ]; then
     tess_check "deleted data in the free space before ($BEFORE lines)" [ "$BEFORE" -gt 0 ]
     tess_equal "deleted data left in the raw image" "${EXPECT[markers]}" "$(count)"

@@ -1,8 +1,7 @@
 #!/usr/bin/env python3
 """Sticks of many shapes, made from a seed, and what a wipe must leave of them.
 
-usage: sticks.py recipe SEED FS          the stick's recipe, one line per item
-       sticks.py make SEED FS IMAGE      the empty file system in IMAGE
+usage: sticks.py make SEED FS IMAGE      the empty file system in IMAGE
        sticks.py plant SEED FS DIR STATE create|delete
                                          the tree: every file made, or the doomed deleted
        sticks.py check STATE IMAGE       what is left of the deleted files in IMAGE
@@ -142,14 +141,6 @@ class Recipe:
         kind = r.choice(['empty', 'few', 'few', 'record', 'record', 'record', 'cluster', 'many', 'many'])
         return {'empty': 0, 'few': r.randrange(8, 60), 'record': r.randrange(100, 701),
                 'cluster': c, 'many': c * r.randrange(2, max(3, (256 << 10) // c))}[kind]
-
-    def lines(self):
-        yield 'seed %s, %s, %d KiB, clusters of %d bytes%s' % (self.seed, self.fs, self.kib, self.cluster,
-                                                                ', full, its root too' if self.full else '')
-        for f in self.folders[1:]:
-            yield 'folder %s%s' % (f, '  (deleted whole)' if self.gone and f.startswith(self.gone) else '')
-        for i, (path, size, kept) in enumerate(self.files):
-            yield '%s %d %s' % ('kept   ' if kept else 'deleted', size, path)
 
 
 def content(path, size, kept, seed):
@@ -333,9 +324,7 @@ def main(argv):
         recipe = Recipe(state['seed'], state['fs'])
         return 1 if (check if what == 'check' else kept)(recipe, argv[3]) else 0
     recipe = Recipe(int(argv[2]) if argv[2].isdigit() else argv[2], argv[3])
-    if what == 'recipe':
-        print('\n'.join(recipe.lines()))
-    elif what == 'make':
+    if what == 'make':
         make(recipe, argv[4])
     elif what == 'plant':
         plant(recipe, argv[4], argv[6])
