@@ -64,4 +64,13 @@ TEST(Handshake, TheEndOfTheProcessWaitsForAWorkerThatMoves) {
     gRunState.runStarted = 0;
 }
 
+// Two instances on two drives: each its own semaphores, so that one's start
+// order never wakes the other's worker.
+TEST(Handshake, EachProcessItsOwnSemaphores) {
+    char mine[64], other[64];
+    HandshakeSemaphoreName("ThreadSem", GetCurrentProcessId(), mine, sizeof mine);
+    HandshakeSemaphoreName("ThreadSem", GetCurrentProcessId() + 4, other, sizeof other);
+    EXPECT_STRNE(mine, other);
+}
+
 } // namespace

@@ -14,14 +14,14 @@
 #         told that name for the drive (tests/told: the path Windows takes on
 #         an exFAT stick, which Wine names NTFS)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
-#         (no help file), win98, two (a second instance on h:), dist (the
+#         (no help file), win98, dist (the
 #         release zip's program), unit:FILTER (unit tests on the full drive);
 #         with @DPI after it (list@144) the screen's scale set to DPI (144 for
 #         150 %, 192 for 200 %)
 # steps   ok yes stop quit help, wait (for last=), done (for the summary of
 #         any end), leave (Stop when it is on, then Quit), writing (fill files
 #         appear), nobox, check (the
-#         window), shot:NAME (a screenshot), second (the second instance runs),
+#         window), shot:NAME (a screenshot),
 #         kill (the process ended half-way), again (the tool started anew),
 #         naming (the names step has begun), pull (the drive letter removed),
 #         timeleft (the status line shows the time left), ticking (the names
@@ -71,7 +71,7 @@ ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 # the file layer on every file system once, threads, semaphores, HTML Help's
 # calls, the program's imports); the others test logic that both share (a
 # killed run's leftovers: the rule is pure and unit-tested on both builds).
-WIN32_ROWS='^(exFAT stick|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|two instances|Windows 98|the release zip|FileWrite on a full)'
+WIN32_ROWS='^(exFAT stick|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|Windows 98|the release zip|FileWrite on a full)'
 [ "$TESS_LOADER" = "$WINE32" ] && [ -z "$ONLY" ] && ONLY=$WIN32_ROWS
 SHOTS="$TESS_BIN/screenshots" MARKER="TESSARINE-E2E-SECRET-$$" CONFIRM="Tessarine by the Tessarine authors"
 BACK="$TESS_MNT/back"
@@ -107,7 +107,6 @@ Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check 
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
 Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
 Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
-two instances: each cleans only its own drive | ext2 16 | two | second ok wait check quit | last=Operation succeeded code=0 left=0
 Windows 98 is refused | - | win98 | | code=255
 the release zip's program starts and quits | - | dist | check quit | state=10111 code=0
 FileWrite on a full drive gives 0 | tmpfs 2 | unit:FullDrive.* | | code=0
@@ -325,12 +324,6 @@ step() {
       xdotool mousemove $(((l + r) / 2)) $((t + 8)) click 1 sleep 0.3 key ctrl+a ctrl+c; sleep 0.5
       tess_equal "the log copied to the clipboard" "$(drv log "$W")" "$(xclip -o -selection clipboard | tr -d '\r')" ;;
     shot:*) sleep 0.5; import -window root "$SHOTS/${1#shot:}.png" ;;
-    second) # the instance started last runs first: its start order must not wake the other's worker
-      drv click "$W2" 1
-      tess_check "the second instance cleans its own drive" wait_line "$W2" "Operation succeeded" 30
-      tess_check "on h:" grep -qx "Cleaning un-used sectors on drive h:" < <(drv log "$W2")
-      tess_equal "the first instance is untouched" "" "$(drv log "$W")"
-      drv click "$W2" 105; tess_wait "$PID2" 60; tess_equal "second instance: exit code" 0 "$TESS_CODE" ;;
     *) echo "unknown step $1"; return 1 ;;
   esac
 }
@@ -347,7 +340,6 @@ start_tool() {
       cp "$TESS_EXE" "$TESS_TMP/Tessarine98.exe"; TESS_RUN_EXE="$TESS_TMP/Tessarine98.exe"
       "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1
       tess_on_exit "$WINE64 reg delete 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /f" ;;
-    two) tess_make_drive ext2 16 "$TESS_MNT/two"; tess_map_removable h "$TESS_MNT/two" ;;
     dist) # the program as a release zip holds it: system DLLs only, a GUI program that XP runs
       bash "$TESS_SRC/scripts/dist.sh" "$TESS_TMP/dist" "$(basename "$TESS_BIN")" >/dev/null
       unzip -q "$TESS_TMP"/dist/*.zip -d "$TESS_TMP/dist"; TESS_RUN_EXE="$TESS_TMP/dist/Tessarine.exe"
@@ -368,7 +360,7 @@ start_tool() {
   fi
   t0=$(date +%s%N)
   case $how in
-    cmd | two) tess_start "$LETTER:" ;;
+    cmd) tess_start "$LETTER:" ;;
     unit:*) TESS_RUN_EXE="$TESS_BIN/tests/unit_tests.exe" TESSARINE_FULL_DRIVE=g: tess_start --gtest_filter="${how#unit:}"
       W=""; return ;;
     *) tess_start ;;
@@ -382,12 +374,7 @@ start_tool() {
   delay=$((($(date +%s%N) - t0) / 1000000))
   tess_check "the window appears" [ -n "$W" ]
   [ -n "${EXPECT[shown]:-}" ] && tess_check "the window appears after the worker's pause ($delay ms)" [ "$delay" -ge "${EXPECT[shown]}" ]
-  if [ "$how" = two ]; then
-    local first=$TESS_PID
-    tess_start h:; PID2=$TESS_PID TESS_PID=$first
-    W2=$(drv wait-windows 2 20000 | grep -v -x "$W" | head -1)
-    BY_DRIVER=yes # the two windows lie one over the other
-  elif [ "$how" = cmd ] && ! wait_match 15 '[01]{4}0' state "$W"; then
+  if [ "$how" = cmd ] && ! wait_match 15 '[01]{4}0' state "$W"; then
     if [ -z "${TAKEN_AGAIN:-}" ]; then # seen once in a long run, not alone in 20 starts: said, and started anew
       echo "     (g: not taken from the command line: buttons and list $(drv state "$W"), Wine's drive$("$WINE64" reg query \
         'HKLM\Software\Wine\Drives' /v g: 2>&1 | tr -d '\r' | grep -i -o ' g: .*'); Wine and the tool started anew)"
@@ -421,7 +408,6 @@ run_row() {
   tess_wait "$TESS_PID" 240
   [[ $TESS_CODE =~ ^(${EXPECT[code]//,/|})$ ]] && TESS_CODE=${EXPECT[code]} # N,M: either
   tess_equal "exit code" "${EXPECT[code]}" "$TESS_CODE"
-  [ "$start" = two ] && { tess_unmap_drive h; tess_unmount "$TESS_MNT/two"; }
   drive_down
   [ "$start" = nohelp ] || [ "$steps" = "${steps/help/}" ] || { "$WINESERVER" -k; tess_restart_wine; } # closes the viewer
   [ "${start#*@}" = "$start" ] || "$WINE64" reg delete 'HKCU\Control Panel\Desktop' /v LogPixels /f >/dev/null 2>&1
