@@ -9,12 +9,17 @@ usage: sticks.py make SEED FS IMAGE      the empty file system in IMAGE
 
 FS is exfat, exfat-kernel (the same sticks, for the Linux kernel's own
 driver), fat32, fat12, ntfs, ext2-1k or ext2-4k. The same seed and FS give the
-same stick. SEED may also name a stick of a shape of its own: root-runs (the
-root's first free runs are those of deleted names of 30 and 45 characters,
-between kept files), full (no free byte, a root with no free entry, names
-deleted in a folder). Deleted data carries "TNETD" every 24 bytes, deleted names
-"Qz" and a number (no other name holds a "Q"). The tree is planted through
-the mounted driver. check prints one line per finding, then "clean" or the
+same stick. SEED may also name a stick of a shape of its own, its words
+joined by commas: root-runs (the root's first free runs are those of deleted
+names of 30 and 45 characters, between kept files), full (no free byte, a root
+with no free entry, names deleted in a folder), kept (the user's files: a note,
+files of zeros named as fill files are), small=N (N small files deleted in the
+root: on NTFS they live in the file table), many=N (N names deleted in a
+folder), hundreds (600 names in a folder, every third deleted and the first and
+last 20: several index blocks of NTFS), mib=N (its size). Deleted data carries
+"TNETD" every 24 bytes, deleted names "Qz" and a number (no other name holds a
+"Q"); a kept file named with a "_" first holds zeros. The tree is planted
+through the mounted driver. check prints one line per finding, then "clean" or the
 count of faults.
 """
 import hashlib
@@ -51,7 +56,7 @@ class Recipe:
     def __init__(self, seed, fs):
         family = 'exfat' if fs.startswith('exfat') else fs  # the same stick on either driver
         r = random.Random('%s/%s' % (seed, family))
-        self.seed, self.fs, self.full = seed, fs, seed == 'full'
+        self.seed, self.fs, self.full = seed, fs, False
         if not isinstance(seed, int):
             self.shaped(r, family)
             return
@@ -104,22 +109,45 @@ class Recipe:
 
     def shaped(self, r, family):
         """A stick of a shape named by its seed, with names of exact lengths."""
+        words = dict(w.partition('=')[::2] for w in self.seed.split(','))
         self.kib, self.cluster = {'fat32': (36000, 512), 'fat12': (1440, 512)}.get(family, (32 << 10, 4096))
+        self.kib = int(words.get('mib', 0)) << 10 or self.kib
         self.r, self.pools, self.count, self.gone = r, ['latin'], 0, None
-        if self.seed == 'root-runs':
-            self.folders = ['']
+        self.folders, self.files, self.full = [''], [], 'full' in words
+        if 'root-runs' in words:
             self.files = [('keep1.txt', 100, True), (self.exact(30), 200 << 10, False), ('keep2.txt', 100, True),
                           (self.exact(45), 300 << 10, False), ('keep3.txt', 100, True)]
-        else:
-            self.folders = ['', 'sub/']
-            self.files = [('sub/' + self.exact(n, kept), size, kept) for n, size, kept in
-                          ((30, 64 << 10, False), (12, 4096, True), (45, 128 << 10, False), (80, 0, False),
-                           (20, 100, True))]
+        if self.full:
+            self.folders.append('sub/')
+            self.files += [('sub/' + self.exact(n, kept), size, kept) for n, size, kept in
+                           ((30, 64 << 10, False), (12, 4096, True), (45, 128 << 10, False), (80, 0, False),
+                            (20, 100, True))]
+        if 'kept' in words:
+            self.folders.append('kept/')
+            self.files += [(p, size, True) for p, size in (('notes.txt', 9), ('_USER.TXT', 5), ('_OLD.TXT', 0),
+                           ('kept/_OLD.TXT', 0), ('_BACKUP.DAT', 128 << 10), ('_1.BIN', 4096), ('kept/_1.BIN', 4096))]
+        for folder, n, name in (('', 'small', 'Qz%d small.txt'), ('many/', 'many', 'Qz%d many.txt')):
+            self.folders += [folder] if n in words and folder else []
+            self.files += [(folder + name % self.mark(), 100 if n == 'small' else 0, False)
+                           for _ in range(int(words.get(n) or 0))]
+        if 'many' in words:
+            self.files.append(('many/zz.txt', 0, True))
+        if 'hundreds' in words:
+            self.folders.append('hundreds/')
+            for i in range(1, 601):
+                doomed = i % 3 == 0 or i <= 20 or i > 580
+                self.files.append(('hundreds/%05d %s.txt' % (i, 'Qz%d' % self.mark() if doomed else 'kept'), 0,
+                                   not doomed))
+        if not words.keys() & {'root-runs', 'full'}:  # deleted data beside
+            self.files.append((self.exact(12), 3 << 20, False))
+
+    def mark(self):
+        self.count += 1
+        return self.count
 
     def exact(self, units, kept=False):
         """A name of exactly so many characters."""
-        self.count += 0 if kept else 1
-        mark = '' if kept else 'Qz%d' % self.count
+        mark = '' if kept else 'Qz%d' % self.mark()
         return mark + ''.join(self.r.choice('abcdefghijklmnopqrstuvwxyz') for _ in range(units - len(mark)))
 
     def name(self, most, doomed):
@@ -144,7 +172,9 @@ class Recipe:
 
 
 def content(path, size, kept, seed):
-    if kept:
+    if kept and os.path.basename(path).startswith('_'):
+        unit = b'\0'
+    elif kept:
         unit = hashlib.sha256(('%s/%s' % (seed, path)).encode()).hexdigest().encode()
     else:
         unit = b'%s %08x deleted data\n' % (DATA_MARK, zlib.crc32(path.encode()))  # 24 bytes
