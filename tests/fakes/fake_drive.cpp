@@ -262,13 +262,7 @@ unsigned FileRead(void* buffer, unsigned size, unsigned count, HANDLE handle) {
         if (++gFakeDrive.mediumReads == gFakeDrive.failReadAt) {
             return 0;
         }
-        unsigned align = std::max(gFakeDrive.sectorSize, 512u);
-        gFakeDrive.misalignedReads += (file->readBytes % align != 0 || size * count % align != 0 ||
-                                       reinterpret_cast<size_t>(buffer) % align != 0)
-                                          ? 1
-                                          : 0;
         unsigned long long first = file->firstTaken + file->readBytes / 512, end = first + got / 512;
-        gFakeDrive.readBack.push_back({first, end});
         if (first < gFakeDrive.lostTo && end > gFakeDrive.lostFrom) {
             memset(buffer, 0x5a, got); // what the cells held before
         }
@@ -336,11 +330,6 @@ int FileClose(HANDLE handle) {
     if (gFakeDrive.holdMs != 0 && !Held(*file)) {
         file->heldUntil =
             gFakeDrive.clock + (close == gFakeDrive.holdLongAt ? gFakeDrive.holdLongMs : gFakeDrive.holdMs);
-    }
-    std::string name = gFakeDrive.openOrder[reinterpret_cast<size_t>(handle) - 0x100];
-    if (file->written && file->sectors != 0) {
-        gFakeDrive.fillSpans.emplace(name,
-                                     std::make_pair(file->firstTaken, file->firstTaken + file->sectors));
     }
     return 0;
 }

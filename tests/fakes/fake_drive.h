@@ -100,12 +100,9 @@ struct FakeDrive {
     // gives the zeros written.
     unsigned long long lostFrom = 0, lostTo = 0;
     int failReadAt = -1; // the n-th read from the medium (1-based) fails
-    int mediumReads = 0, misalignedReads = 0;
+    int mediumReads = 0;
     unsigned sectorSize = 512;
-    std::vector<std::pair<unsigned long long, unsigned long long>>
-        readBack; // (first, end) in the drive's writes
-    std::map<std::string, std::pair<unsigned long long, unsigned long long>> fillSpans; // at the first close
-    std::vector<bool> unbuffered;                                                       // by handle
+    std::vector<bool> unbuffered; // by handle
     // An on-access scanner: each file made or written is held for holdMs
     // after its close (the holdLongAt-th closed file, 1-based, for
     // holdLongMs); a file deleted meanwhile stays listed until then.
