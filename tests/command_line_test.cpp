@@ -44,6 +44,14 @@ TEST(CommandLine, Tokens) {
     }
 }
 
+// Windows 95, 98 and ME are refused; XP, Vista and every later NT run.
+TEST(CommandLine, SupportedSystems) {
+    EXPECT_FALSE(IsSupportedSystem(4, VER_PLATFORM_WIN32_WINDOWS));
+    for (unsigned long major : {5, 6, 10}) {
+        EXPECT_TRUE(IsSupportedSystem(major, VER_PLATFORM_WIN32_NT)) << major;
+    }
+}
+
 // The test prefix maps e: as a removable drive and f: as a fixed one.
 TEST(CommandLine, ReadAgainstTheRealDriveTypes) {
     TESS_REQUIRE(GetDriveTypeA("e:") == DRIVE_REMOVABLE && GetDriveTypeA("f:") == DRIVE_FIXED,

@@ -12,7 +12,7 @@
 #         told that name for the drive (tests/told: the path Windows takes on
 #         an exFAT stick, which Wine names NTFS)
 # start   list (pick G:), listA (A:), cmd (g: on the command line), nohelp
-#         (no help file), win98, dist (the
+#         (no help file), dist (the
 #         release zip's program), unit:FILTER (unit tests on the full drive);
 #         with @DPI after it (list@144) the screen's scale set to DPI (144 for
 #         150 %, 192 for 200 %)
@@ -67,7 +67,7 @@ ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 # the file layer on every file system once, threads, semaphores, HTML Help's
 # calls, the program's imports); the others test logic that both share (a
 # killed run's leftovers: the rule is pure and unit-tested on both builds).
-WIN32_ROWS='^(exFAT stick|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|Windows 98|the release zip|FileWrite on a full)'
+WIN32_ROWS='^(exFAT stick|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|the release zip|FileWrite on a full)'
 [ "$TESS_LOADER" = "$WINE32" ] && [ -z "$ONLY" ] && ONLY=$WIN32_ROWS
 SHOTS="$TESS_BIN/screenshots" CONFIRM="Tessarine by the Tessarine authors"
 BACK="$TESS_MNT/back"
@@ -103,7 +103,6 @@ Stop during the run, Quit later | tmpfs 4096 | cmd | ok writing stop wait check 
 Quit at once: the window waits for the worker's pause | tmpfs 8 | list | check quit | shown>=1200 state=10111 code=0 left=0
 Help opens the viewer and writes the instructions | - | list | help check quit | viewer=shown lines=5 code=0
 Help without the help file writes the instructions | - | nohelp | help check quit | viewer=absent lines=5 code=0
-Windows 98 is refused | - | win98 | | code=255
 the release zip's program starts and quits | - | dist | check quit | state=10111 code=0
 FileWrite on a full drive gives 0 | tmpfs 2 | unit:FullDrive.* | | code=0
 EOF
@@ -295,10 +294,6 @@ start_tool() {
   export TESSARINE_TOLD_FILE_SYSTEM
   case $how in
     nohelp) mkdir -p "$TESS_TMP/nohelp"; cp "$TESS_EXE" "$TESS_TMP/nohelp/"; TESS_RUN_EXE="$TESS_TMP/nohelp/Tessarine.exe" ;;
-    win98)
-      cp "$TESS_EXE" "$TESS_TMP/Tessarine98.exe"; TESS_RUN_EXE="$TESS_TMP/Tessarine98.exe"
-      "$WINE64" reg add 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /v Version /t REG_SZ /d win98 /f >/dev/null 2>&1
-      tess_on_exit "$WINE64 reg delete 'HKCU\Software\Wine\AppDefaults\Tessarine98.exe' /f" ;;
     dist) # the program as a release zip holds it: system DLLs only, a GUI program that XP runs
       bash "$TESS_SRC/scripts/dist.sh" "$TESS_TMP/dist" "$(basename "$TESS_BIN")" >/dev/null
       unzip -q "$TESS_TMP"/dist/*.zip -d "$TESS_TMP/dist"; TESS_RUN_EXE="$TESS_TMP/dist/Tessarine.exe"
@@ -324,11 +319,6 @@ start_tool() {
       W=""; return ;;
     *) tess_start ;;
   esac
-  if [ "$how" = win98 ]; then
-    tess_check "the refusal says why" grep -q "Tessarine must be run under Windows XP or Vista." \
-      < <(drv answer "Error !!!" 1 20000)
-    W=""; return
-  fi
   W=$(drv wait-windows 1 20000 | head -1)
   delay=$((($(date +%s%N) - t0) / 1000000))
   tess_check "the window appears" [ -n "$W" ]
