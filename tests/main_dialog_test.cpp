@@ -165,11 +165,6 @@ TEST_F(MainDialogTest, StartsReady) {
     EXPECT_EQ(DriveEntries(window), (Lines{"A:", "E:"}));
     EXPECT_EQ(SendDlgItemMessageA(window, IDC_DRIVE_LIST, CB_GETCURSEL, 0, 0), 0);
     EXPECT_EQ(gRunState.selectedDrive[0], 'A');
-    // Quit ends the dialog and deletes the log font.
-    HFONT font = gRunState.logFont;
-    EXPECT_EQ(MainDialogProc(window, WM_COMMAND, IDC_QUIT_BUTTON, 0), 1);
-    EXPECT_EQ(gRunState.logFont, nullptr);
-    EXPECT_EQ(GetObjectType(font), 0u);
 }
 
 // What the user does without a question box, and what follows.
