@@ -469,23 +469,22 @@ bool FileDelete(const char* path, bool, bool* taken) {
 }
 
 bool FolderMake(const char* path) {
-    std::string folder = path;
+    std::string folder = path, name = folder.substr(0, folder.size() - 1);
     FakeFolder& parent = gFakeDrive.folders[ParentOf(folder)];
-    DWORD error =
-        !gFakeDrive.present                ? ERROR_PATH_NOT_FOUND
-        : gFakeDrive.folders.count(folder) ? ERROR_ALREADY_EXISTS
-        : Ntfs() ? (gFakeDrive.freeRecords == 0 || IndexFull(parent) ? ERROR_DISK_FULL : 0)
-                 : (gFakeDrive.freeSectors < std::max(gFakeDrive.folderSectors, 1ull) ? ERROR_DISK_FULL : 0);
+    auto noRoom = [] { return !Ntfs() && gFakeDrive.freeSectors < std::max(gFakeDrive.folderSectors, 1ull); };
+    DWORD error = !gFakeDrive.present                ? ERROR_PATH_NOT_FOUND
+                  : gFakeDrive.folders.count(folder) ? ERROR_ALREADY_EXISTS
+                  : noRoom() || (Ntfs() && (gFakeDrive.freeRecords == 0 || IndexFull(parent)))
+                      ? ERROR_DISK_FULL
+                      : 0;
+    size_t at = 0, set = 0;
+    error = error != 0 ? error : TakeName(parent, name.substr(name.rfind('\\') + 1), &at, &set);
+    if (error == 0 && noRoom()) { // the parent grew into the space the folder needs
+        FreeSet(ParentOf(folder), at, set);
+        error = ERROR_DISK_FULL;
+    }
     if (error != 0) {
         SetLastError(error);
-        return false;
-    }
-    std::string name = folder.substr(0, folder.size() - 1);
-    size_t set = SetSize(name.substr(name.rfind('\\') + 1));
-    size_t at = parent.entries.empty() ? 0 : SetPlace(parent, set);
-    if (at == std::string::npos ||
-        (!Ntfs() && gFakeDrive.freeSectors < std::max(gFakeDrive.folderSectors, 1ull))) {
-        SetLastError(ERROR_DISK_FULL);
         return false;
     }
     unsigned long long sectors = Ntfs() ? 0 : gFakeDrive.folderSectors;
@@ -493,19 +492,16 @@ bool FolderMake(const char* path) {
     if (Ntfs()) {
         TakeRecord(parent);
     }
-    if (!parent.entries.empty()) { // a name's set in the first free run that holds it
-        TakeSet(parent, at, set);
-    }
     FakeFolder& made = gFakeDrive.folders[folder];
     made.ntfsRoom = gFakeDrive.newFolderRoom;
     made.sectors = sectors;
     made.oldSectors = sectors - std::min(sectors, gFakeDrive.zeroSectors);
     gFakeDrive.zeroSectors -= sectors - made.oldSectors;
     gFakeDrive.givenBack -= std::min(gFakeDrive.givenBack, sectors - made.oldSectors); // written once
-    made.firstEntry = at, made.setSize = parent.entries.empty() ? 0 : set;
-    // A cluster of entries of its own, or room for as many names.
-    made.entries.assign(parent.entries.empty() ? 0 : gFakeDrive.clusterSectors * 512 / 32, '.');
-    made.freeEntries = parent.entries.empty() ? gFakeDrive.clusterSectors * 512 / 32 : 0;
+    made.firstEntry = at, made.setSize = set;
+    // A cluster of entries of its own (exFAT), or room for as many names.
+    made.entries.assign(set != 0 ? gFakeDrive.clusterSectors * 512 / 32 : 0, '.');
+    made.freeEntries = set != 0 ? 0 : gFakeDrive.clusterSectors * 512 / 32;
     return true;
 }
 
