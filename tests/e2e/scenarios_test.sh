@@ -67,7 +67,7 @@ ONLY=${TESS_SCENARIO:-} # run only the rows whose name matches this
 # the file layer on every file system once, threads, semaphores, HTML Help's
 # calls, the program's imports); the others test logic that both share (a
 # killed run's leftovers: the rule is pure and unit-tested on both builds).
-WIN32_ROWS='^(exFAT stick|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|the release zip|FileWrite on a full)'
+WIN32_ROWS='^(exFAT stick|the net.s stick 1 ext2-4k$|NTFS stick|diskette in A:|named exFAT: the stick is pulled out during the names|a slow stick|worn flash, from near|Help opens|the release zip|FileWrite on a full)'
 [ "$TESS_LOADER" = "$WINE32" ] && [ -z "$ONLY" ] && ONLY=$WIN32_ROWS
 SHOTS="$TESS_BIN/screenshots" CONFIRM="Tessarine by the Tessarine authors"
 BACK="$TESS_MNT/back"
@@ -79,9 +79,7 @@ NTFS stick with small deleted files, chosen in the list | stick ntfs small=400 |
 NTFS: hundreds of names deleted in a folder of several index blocks, more than the root's index takes | stick ntfs hundreds | cmd | ok wait check quit | last=Operation succeeded has=^[1-9][0-9]* free records of the file table were overwritten$ code=0 stick=clean left=0 fsck=yes free=same
 NTFS: 300 small files deleted in the root of a 16 MiB stick, every record taken | stick ntfs small=300,mib=16 | cmd | ok wait check quit | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
 a run killed half-way: the next one clears its files first | stick exfat kept,mib=256 | cmd | ok writing kill again ok wait check quit | last=Operation succeeded has=^Deleting file \[g:\\_[0-9A-V]+\.AAA\] left by an earlier run$ code=0 stick=clean left=0 fsck=yes free=same
-a run killed in the names step: the next one clears its files in every folder | stick exfat kept,many=3000,mib=64 | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 stick=clean left=0 fsck=yes free=same
-the stick is pulled out during the names step: no success | stick exfat many=2000,mib=64 | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete [0-9]+ files in folder \[g:\\ code=1
-named exFAT: a run killed in the names step, the next one clears its files in every folder | stick exfat kept,many=3000,mib=64 as=exFAT | cmd | ok naming kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 stick=clean left=0 fsck=yes free=same
+named exFAT: a run killed in the names step, the next one clears its files in every folder | stick exfat kept,many=3000,mib=64 as=exFAT | cmd | ok naming ticking shot:names-step kill again ok wait check quit | last=Operation succeeded has=^Deleting [0-9]+ files left by an earlier run in folder \[g:\\.+\\\]$ code=0 stick=clean left=0 fsck=yes free=same
 named exFAT: the stick is pulled out during the names step, no success | stick exfat many=2000,mib=64 as=exFAT | cmd | ok naming pull wait check stop quit | last=Be sure drive g: is available to the system has=^Cannot delete [0-9]+ files in folder \[g:\\ code=1
 exFAT: the root's first free runs are those of names of 30 and 45 characters deleted between kept files | stick exfat root-runs | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
 exFAT named exFAT: the root's first free runs are those of names of 30 and 45 characters | stick exfat root-runs as=exFAT | cmd | ok done check leave | last=Operation succeeded code=0 stick=clean left=0 fsck=yes free=same
