@@ -126,11 +126,10 @@ class Recipe:
             self.folders.append('kept/')
             self.files += [(p, size, True) for p, size in (('notes.txt', 9), ('_USER.TXT', 5), ('_OLD.TXT', 0),
                            ('kept/_OLD.TXT', 0), ('_BACKUP.DAT', 128 << 10), ('_1.BIN', 4096), ('kept/_1.BIN', 4096))]
-        for folder, n, name in (('', 'small', 'Qz%d small.txt'), ('many/', 'many', 'Qz%d many.txt')):
-            self.folders += [folder] if n in words and folder else []
-            self.files += [(folder + name % self.mark(), 100 if n == 'small' else 0, False)
-                           for _ in range(int(words.get(n) or 0))]
+        self.files += [('Qz%d small.txt' % self.mark(), 100, False) for _ in range(int(words.get('small', 0)))]
         if 'many' in words:
+            self.folders.append('many/')
+            self.files += [('many/Qz%d many.txt' % self.mark(), 0, False) for _ in range(int(words['many']))]
             self.files.append(('many/zz.txt', 0, True))
         if 'hundreds' in words:
             self.folders.append('hundreds/')
